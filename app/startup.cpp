@@ -1,0 +1,46 @@
+#include "app/frm_interface.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "core/basic_numbers.h"
+#include "ui/frm_setup.h"
+#include "ui/received_data_model.h"
+
+// Runs once before the window is first shown, and again when an arrival
+// recovers from a counter overflow. A failure ends start-up at its step with
+// one box; the window is then shown as far as it was set.
+void frmInterface::Form_Load()
+{
+    lngTempCounter = 0;
+    lngItemCount = 0;
+    try {
+        strAppPath = m_port.ProgramDirectory();
+        strMessagesFileName = programFile(QStringLiteral("ifreport.txt"));
+        reportEvent("Program started.");
+        ReadProgramInformation();
+        setWindowTitle(Setup().txtInterfaceName->text());
+        receivedData->clear();
+        const QString port = shortestDecimal(leadingNumber(settings.strPort));
+        txtRemotePort->setText(port);
+        txtLocalIPAddress->setText(Winsock.LocalIP(0));
+        txtLocalPort->setText(port);
+        const bool autoStart = settings.strAutoStart != QLatin1String("Off");
+        mnuOptionsAutomaticStart->setChecked(autoStart);
+        lblAutomaticStart->setText(autoStart ? QStringLiteral("Automatic Start is ON")
+                                             : QStringLiteral("Automatic Start is OFF"));
+        if (mnuOptionsAutomaticStart->isChecked())
+            cmdStart_Click();
+        mnuOptionsEditShowWarningBox->setChecked(truthValue(settings.strExitWarning));
+    } catch (const Failure &failure) {
+        m_port.MsgBox(QStringLiteral("Error in Form_Load.\r\nError number %1\r\nPlease report this error.")
+                          .arg(failure.number),
+                      interfaceNameTitle());
+    }
+}
+
+// Listening arrives with the listener; until then starting does nothing.
+void frmInterface::cmdStart_Click()
+{
+}

@@ -1,0 +1,43 @@
+#include "app/frm_interface.h"
+
+#include <QLabel>
+
+#include "core/report_lines.h"
+#include "core/stamp.h"
+
+void frmInterface::BuildDateTime()
+{
+    strDateTime = stampOf(m_port.Now());
+}
+
+// A handler that failed between an open and its close may have left the
+// report file open; it is then closed and opened again, so no line is lost.
+// Any other failure to open it ends the program: it cannot report anything.
+void frmInterface::OpenMessageFile()
+{
+    try {
+        m_messageFile.openAppend(strMessagesFileName);
+    } catch (const Failure &failure) {
+        if (failure.number != err::FileAlreadyOpen) {
+            m_port.MsgBox(QStringLiteral("Error number %1").arg(failure.number), applicationTitle());
+            m_port.EndNow();
+        }
+        m_messageFile.close();
+        m_messageFile.openAppend(strMessagesFileName);  // a second failure goes to the caller
+    }
+    lblErrorFile->setText(QStringLiteral("open"));
+}
+
+void frmInterface::CloseMessageFile()
+{
+    m_messageFile.close();
+    lblErrorFile->setText(QStringLiteral("closed"));
+}
+
+void frmInterface::reportEvent(const char *text)
+{
+    BuildDateTime();
+    OpenMessageFile();
+    m_messageFile.writeLine(stampedLine(strDateTime, text));
+    CloseMessageFile();
+}

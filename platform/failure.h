@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <exception>
+
+// Failure numbers. The ones the program tests keep these values; socket
+// failures carry the socket's own numbers in the 100xx range.
+namespace err {
+inline constexpr qint32 NoNumber = 0;
+inline constexpr qint32 InvalidArgument = 5;
+inline constexpr qint32 Overflow = 6;
+inline constexpr qint32 OutOfMemory = 7;
+inline constexpr qint32 TypeMismatch = 13;
+inline constexpr qint32 BadFileNumber = 52;  // a channel used while it is not open
+inline constexpr qint32 FileNotFound = 53;
+inline constexpr qint32 FileAlreadyOpen = 55;
+inline constexpr qint32 DiskFull = 61;
+inline constexpr qint32 InputPastEnd = 62;
+inline constexpr qint32 TooManyFiles = 67;
+inline constexpr qint32 PermissionDenied = 70;
+inline constexpr qint32 PathFileAccess = 75;
+inline constexpr qint32 PathNotFound = 76;
+
+inline constexpr qint32 SocketWrongState = 40006;
+inline constexpr qint32 SocketInvalidOperation = 40020;
+inline constexpr qint32 SocketAddressInUse = 10048;
+inline constexpr qint32 SocketConnectionAborted = 10053;
+inline constexpr qint32 SocketConnectionReset = 10054;
+}  // namespace err
+
+// A numbered failure travelling to the nearest procedure that handles failures.
+struct Failure : std::exception {
+    qint32 number = err::NoNumber;
+    QString description;
+    QString source;
+
+    const char *what() const noexcept override { return "Corvane failure"; }
+};
+
+// The usual wording for the numbers above.
+QString standardDescription(qint32 number);
+
+// A failure with the usual wording, raised by the program itself.
+Failure failureOf(qint32 number, const QString &source = QStringLiteral("Corvane"));
+[[noreturn]] void raise(qint32 number, const QString &source = QStringLiteral("Corvane"));
+
+// Thrown by a scripted operator port in place of ending the process, so a test
+// can watch the program end; the real port never returns from ending.
+struct ProgramEnded {};

@@ -1,0 +1,46 @@
+#include "platform/qt_operator_port.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <cstdlib>
+
+OperatorPort::Answer QtOperatorPort::MsgBox(const QString &text, const QString &title, Buttons buttons,
+                                            Default defaultButton, Icon icon)
+{
+    QMessageBox box(icon == Icon::Question ? QMessageBox::Question : QMessageBox::NoIcon, title,
+                    QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    if (buttons == Buttons::Ok) {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.exec();
+        return Answer::Ok;
+    }
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(defaultButton == Default::First ? QMessageBox::Yes : QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+QString QtOperatorPort::ChooseFile()
+{
+    return QFileDialog::getSaveFileName(nullptr, QString(), QString(), QString(), nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+void QtOperatorPort::EndNow()
+{
+    // Files are written straight to the operating system, so nothing is lost here.
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+QDateTime QtOperatorPort::Now() const
+{
+    return QDateTime::currentDateTime();
+}
+
+QString QtOperatorPort::ProgramDirectory() const
+{
+    return QCoreApplication::applicationDirPath();
+}

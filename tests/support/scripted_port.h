@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+
+#include "platform/failure.h"
+#include "platform/operator_port.h"
+
+// An operator port for tests: records every box, answers Yes/No boxes from a
+// script (No when the script has run out), hands out scripted file choices,
+// keeps a fixed clock and ends the program by unwinding with ProgramEnded.
+class ScriptedPort final : public OperatorPort {
+public:
+    struct Box {
+        QString text;
+        QString title;
+        Buttons buttons;
+        Default defaultButton;
+        Icon icon;
+    };
+
+    explicit ScriptedPort(QString programDirectory)
+        : directory(std::move(programDirectory)), now(QDate(2005, 3, 5), QTime(9, 7, 45))
+    {
+    }
+
+    Answer MsgBox(const QString &text, const QString &title, Buttons buttons, Default defaultButton,
+                  Icon icon) override
+    {
+        boxes.append({text, title, buttons, defaultButton, icon});
+        if (buttons == Buttons::Ok)
+            return Answer::Ok;
+        return answers.isEmpty() ? Answer::No : answers.takeFirst();
+    }
+
+    QString ChooseFile() override
+    {
+        ++choosers;
+        return chosenFiles.isEmpty() ? QString() : chosenFiles.takeFirst();
+    }
+
+    [[noreturn]] void EndNow() override
+    {
+        ended = true;
+        throw ProgramEnded{};
+    }
+
+    QDateTime Now() const override { return now; }
+    QString ProgramDirectory() const override { return directory; }
+
+    QStringList boxTexts() const
+    {
+        QStringList texts;
+        for (const Box &box : boxes)
+            texts << box.text;
+        return texts;
+    }
+
+    QString directory;
+    QDateTime now;
+    QList<Answer> answers;
+    QStringList chosenFiles;
+    QList<Box> boxes;
+    int choosers = 0;
+    bool ended = false;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+class QLineEdit;
+
+// Refuses typing or pasting that would make the box hold more than `maxChars`
+// characters. Unlike QLineEdit::setMaxLength it leaves texts set by the
+// program whole, so a longer value loaded from the settings file is shown
+// and stored as it is; the operator can still shorten it.
+void limitTyping(QLineEdit *box, int maxChars);
