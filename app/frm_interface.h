@@ -9,15 +9,21 @@
 //
 // Widths follow the prefixes: int… is qint16, lng… is qint32.
 
+#include <QByteArray>
+#include <QIcon>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+
+#include <array>
+#include <functional>
 
 #include "platform/failure.h"
 #include "platform/file_channel.h"
 #include "platform/operator_port.h"
 #include "platform/socket_set.h"
 #include "settings/program_information.h"
+#include "ui/icon_pictures.h"
 
 class QAction;
 class QGroupBox;
@@ -25,6 +31,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTimer;
 class QTreeView;
 class ReceivedDataModel;
 class frmSetup;
@@ -50,6 +57,30 @@ public:
 
     // Listener
     void cmdStart_Click();
+    void cmdStop_Click();
+    void Winsock_ConnectionRequest(qint16 Index, qint32 requestID);
+    void Winsock_Close(qint16 Index);
+    void Winsock_Error(qint16 Index, qint16 Number, const QString &Description, qint32 Scode, const QString &Source,
+                       const QString &HelpFile, qint32 HelpContext, bool *CancelDisplay);
+    // The start operation as the operator and the recoveries run it: a
+    // failure is reported in a box and the window returns to the stopped
+    // arrangement, ready for another try.
+    void startReportingFailure();
+
+    // Reception and the data file
+    void Winsock_DataArrival(qint16 Index, qint32 bytesTotal);
+    void OpenFile();
+    void CloseFile();
+    void AddTransactionCount();
+
+    // Acknowledgement
+    void PrepareAck();
+
+    // Window icon indicator
+    void tmrFlash_Timer();
+    void startFlash();
+    void showPicture(Picture picture);
+    Picture shownPicture() const { return m_shownPicture; }
 
     // The setup dialog, created hidden (and loaded from the settings) the
     // first time any of its fields is needed.
@@ -65,11 +96,14 @@ public:
     QString strSettingsFileName;
     QString strSettingsFilePath;
     QString strUpdate;  // "Yes" once a default was filled, "No" after the saved message
-    QString strSend2;
+    QByteArray strSend2;  // the acknowledgement, framed, as it goes onto the wire
+    qint16 intFileCounter = 0;
+    qint16 intFlashCount = 0;
     ProgramInformation settings;
 
     // Non-visual members
     SocketSet Winsock;
+    QTimer *tmrFlash;
 
     // Controls
     QLabel *lblAutomaticStart;
@@ -130,11 +164,35 @@ public:
 private:
     void buildLayout();
     void buildMenus();
+    void connectEvents();
+    void connectCommands();
+    // Runs the handler of one event from the event loop.
+    void dispatch(const std::function<void()> &handler);
+
     // BuildDateTime; OpenMessageFile; the stamped line; CloseMessageFile.
     void reportEvent(const char *text);
+    void writeErrorRecord(qint16 number);
+
+    // Enabled flags of buttons and menu items while listening, and while stopped.
+    void arrangeStarted();
+    void arrangeStopped();
+    void closeEverySocket();
+    void configureAndListen();
+
+    // The steps of an arrival up to the count; the row they added.
+    int takeArrival(qint16 index, QByteArray &received);
+    // The steps of an arrival from writing the data on; a recovery resumes here.
+    void storeAndAcknowledge(qint16 index, const QByteArray &received, int row);
+    enum class ArrivalCourse { Ended, ResumeStoring };
+    ArrivalCourse arrivalFailed(const Failure &failure, qint16 index, qint16 &intFileCheckCounter, bool recovered);
+    void arrivalFailedOtherwise(const Failure &failure);
 
     OperatorPort &m_port;
     FileChannel m_messageFile;
+    FileChannel m_errorFile;
     FileChannel m_settingsFile;
+    FileChannel m_dataFile;
     QPointer<frmSetup> m_setup;
+    std::array<QIcon, 7> m_pictures;
+    Picture m_shownPicture = Picture::Program;
 };

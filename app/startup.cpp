@@ -39,8 +39,3 @@ void frmInterface::Form_Load()
                       interfaceNameTitle());
     }
 }
-
-// Listening arrives with the listener; until then starting does nothing.
-void frmInterface::cmdStart_Click()
-{
-}

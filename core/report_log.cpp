@@ -41,3 +41,13 @@ void frmInterface::reportEvent(const char *text)
     m_messageFile.writeLine(stampedLine(strDateTime, text));
     CloseMessageFile();
 }
+
+void frmInterface::writeErrorRecord(qint16 number)
+{
+    const QString errorFileName = programFile(QStringLiteral("iferrors.txt"));
+    BuildDateTime();
+    m_errorFile.openAppend(errorFileName);
+    for (const QByteArray &line : errorRecordLines(number, strDateTime))
+        m_errorFile.writeLine(line);
+    m_errorFile.close();
+}

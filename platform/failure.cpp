@@ -16,6 +16,14 @@ QString standardDescription(qint32 number)
     case err::PermissionDenied: return QStringLiteral("Permission denied");
     case err::PathFileAccess: return QStringLiteral("Path/File access error");
     case err::PathNotFound: return QStringLiteral("Path not found");
+    case err::ElementMissing: return QStringLiteral("Control array element does not exist");
+    case err::ElementLoaded: return QStringLiteral("Object already loaded");
+    case err::InvalidPropertyValue: return QStringLiteral("Invalid property value");
+    case err::SocketAccessDenied: return QStringLiteral("Permission denied");
+    case err::SocketAddressNotAvailable: return QStringLiteral("Address not available");
+    case err::SocketNetworkDown: return QStringLiteral("Network is down");
+    case err::SocketNoBufferSpace: return QStringLiteral("No buffer space is available");
+    case err::SocketTimedOut: return QStringLiteral("Attempt to connect timed out");
     case err::SocketWrongState: return QStringLiteral("Wrong protocol or connection state for the requested transaction or request");
     case err::SocketInvalidOperation: return QStringLiteral("Invalid operation at current state");
     case err::SocketAddressInUse: return QStringLiteral("Address in use");

@@ -21,12 +21,20 @@ inline constexpr qint32 TooManyFiles = 67;
 inline constexpr qint32 PermissionDenied = 70;
 inline constexpr qint32 PathFileAccess = 75;
 inline constexpr qint32 PathNotFound = 76;
+inline constexpr qint32 ElementMissing = 340;   // no element of a control array at that index
+inline constexpr qint32 ElementLoaded = 360;    // an element at that index exists already
+inline constexpr qint32 InvalidPropertyValue = 380;
 
 inline constexpr qint32 SocketWrongState = 40006;
 inline constexpr qint32 SocketInvalidOperation = 40020;
+inline constexpr qint32 SocketAccessDenied = 10013;
 inline constexpr qint32 SocketAddressInUse = 10048;
+inline constexpr qint32 SocketAddressNotAvailable = 10049;
+inline constexpr qint32 SocketNetworkDown = 10050;
 inline constexpr qint32 SocketConnectionAborted = 10053;
 inline constexpr qint32 SocketConnectionReset = 10054;
+inline constexpr qint32 SocketNoBufferSpace = 10055;
+inline constexpr qint32 SocketTimedOut = 10060;
 }  // namespace err
 
 // A numbered failure travelling to the nearest procedure that handles failures.

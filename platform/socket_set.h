@@ -1,15 +1,83 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QObject>
 #include <QString>
 
-// The indexed set of TCP sockets the window owns; element 0 is the listener.
+#include <map>
+#include <memory>
+
+class QSocketNotifier;
+
+// The indexed set of TCP sockets the main window owns. Element 0 exists from
+// the start and is the one that listens; an accepted connection lives on an
+// element of its own. Everything happens on the thread of the event loop, and
+// every event is raised from it, one at a time.
+//
+// Built on non-blocking sockets watched by QSocketNotifier rather than on
+// QTcpSocket, because QTcpSocket reports a reset by the peer as an ordinary
+// close, and the program must tell the two apart (close event versus error
+// 10054). Failures carry the socket's own numbers (100xx), 40006 or 40020 for
+// an operation in the wrong state, 340/360 for a missing or existing element
+// and 380 for a port out of range.
 class SocketSet : public QObject {
     Q_OBJECT
 public:
-    using QObject::QObject;
+    enum class State { Closed, Listening, Connected };
 
-    // The local address an element reports: the host's first IPv4 address
-    // that is not loopback, else 127.0.0.1.
+    explicit SocketSet(QObject *parent = nullptr);
+    ~SocketSet() override;
+
+    int count() const { return int(m_elements.size()); }
+    bool exists(qint16 index) const { return m_elements.count(index) != 0; }
+    // Creating an element that exists fails (360); destroying one drops its
+    // connection without a close event.
+    void Load(qint16 index);
+    void Unload(qint16 index);
+
+    // Accepted only while the element is closed (40020 otherwise).
+    void setRemotePort(qint16 index, qint32 port);
+    void setLocalPort(qint16 index, qint32 port);
+    void setProtocol(qint16 index, qint32 protocol);
+    qint32 LocalPort(qint16 index) const;
+    // The host's first IPv4 address that is not loopback, else 127.0.0.1.
     QString LocalIP(qint16 index) const;
+    State state(qint16 index) const;
+
+    // Listens on LocalPort on every IPv4 address; port 0 lets the system pick
+    // one, which LocalPort then reports. A port in use fails with 10048.
+    void Listen(qint16 index);
+    // Takes over the connection of a request. A request that nobody accepts
+    // while its event is being handled is closed.
+    void Accept(qint16 index, qint32 requestId);
+    // Closing a closed element is no failure.
+    void Close(qint16 index);
+    // Every byte received on the element and not yet taken.
+    QByteArray GetData(qint16 index);
+    // Hands the bytes to the network at once; what the network cannot take
+    // yet is sent, in order, as soon as it can.
+    void SendData(qint16 index, QByteArrayView data);
+
+signals:
+    void ConnectionRequest(qint16 index, qint32 requestId);
+    void DataArrival(qint16 index, qint32 bytesTotal);
+    void CloseEvent(qint16 index);  // the peer closed its side in order
+    void Error(qint16 index, qint16 number, const QString &description, qint32 scode, const QString &source,
+               const QString &helpFile, qint32 helpContext, bool *cancelDisplay);
+
+private:
+    struct Element;
+
+    Element &element(qint16 index) const;
+    Element &closedElement(qint16 index) const;
+    void closeElement(Element &e);
+    void watch(qint16 index, Element &e);
+    void onAcceptable(qint16 index);
+    void onReadable(qint16 index);
+    void onWritable(qint16 index);
+    void raiseError(qint16 index, qint32 number);
+
+    std::map<qint16, std::unique_ptr<Element>> m_elements;
+    int m_pendingRequest = -1;  // the descriptor whose request event is being handled
 };

@@ -1,6 +1,7 @@
 #include "ui/frm_setup.h"
 
 #include <QCheckBox>
+#include <QFocusEvent>
 #include <QFont>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -49,12 +50,13 @@ QHBoxLayout *codeRow(std::array<QLineEdit *, ProgramInformation::kFrameCodes> &b
 
 }  // namespace
 
-frmSetup::frmSetup(ProgramInformation &settings, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_settings(settings)
+frmSetup::frmSetup(ProgramInformation &settings, OperatorPort &port, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_settings(settings), m_port(port)
 {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Setup"));
     buildLayout();
+    txtLogfileLocation->installEventFilter(this);
     LoadTextBoxes();
 }
 
@@ -161,4 +163,34 @@ void frmSetup::LoadInfoFromTextBoxes()
 qint16 frmSetup::showCountValue() const
 {
     return chkShowCount->isChecked() ? 1 : 0;
+}
+
+void frmSetup::showForRecovery()
+{
+    txtLogfileLocation->setEnabled(true);
+    cmdSave->setEnabled(true);
+    show();
+    txtLogfileLocation_GotFocus();
+}
+
+void frmSetup::txtLogfileLocation_GotFocus()
+{
+    const QString chosen = m_port.ChooseFile();
+    if (!chosen.isEmpty())
+        m_chosenFile = chosen;
+    if (!m_chosenFile.isEmpty())
+        txtLogfileLocation->setText(m_chosenFile);
+}
+
+// The operator moving into the field, by mouse, Tab or program, opens the
+// chooser; the focus coming back when a window is reactivated (as when the
+// chooser itself closes) does not.
+bool frmSetup::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtLogfileLocation && event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            txtLogfileLocation_GotFocus();
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "platform/operator_port.h"
 #include "settings/program_information.h"
 
 class QCheckBox;
@@ -19,7 +20,7 @@ class QPushButton;
 class frmSetup final : public QWidget {
     Q_OBJECT
 public:
-    explicit frmSetup(ProgramInformation &settings, QWidget *parent = nullptr);
+    frmSetup(ProgramInformation &settings, OperatorPort &port, QWidget *parent = nullptr);
 
     // Settings into the fields, and back.
     void LoadTextBoxes();
@@ -27,6 +28,12 @@ public:
 
     // The check box as the settings file stores it: 0 clear, 1 ticked.
     qint16 showCountValue() const;
+
+    // Shown when the data file cannot be opened: only the data file field
+    // and Save are enabled, and the file chooser is offered at once.
+    void showForRecovery();
+    // Offers the file chooser whenever the data file field gets the focus.
+    void txtLogfileLocation_GotFocus();
 
     QGroupBox *fraInterfaceNameInfo;
     QLabel *lblInterfaceName;
@@ -51,8 +58,13 @@ public:
     QPushButton *cmdSave;
     QPushButton *cmdExit;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildLayout();
 
     ProgramInformation &m_settings;
+    OperatorPort &m_port;
+    QString m_chosenFile;  // the file last chosen while this dialog exists
 };

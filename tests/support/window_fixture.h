@@ -6,6 +6,7 @@
 
 #include "app/frm_interface.h"
 #include "scripted_port.h"
+#include "sender.h"
 #include "test_files.h"
 
 // A main window in a program directory of its own, with a scripted operator.
@@ -28,5 +29,40 @@ struct WindowFixture {
         } catch (const ProgramEnded &) {
             return false;
         }
+    }
+};
+
+// A window whose settings file names a free loopback port and a data file in
+// its own directory, with automatic start on unless told otherwise.
+struct ListeningFixture : WindowFixture {
+    quint16 listenPort = 0;
+
+    QString dataPath() const { return file("data.txt"); }
+    QByteArray dataFile() const { return readBytes(dataPath()); }
+
+    QByteArray settingsFor(QList<std::pair<QByteArray, QByteArray>> changes, quint16 listenPort)
+    {
+        changes.prepend({"[Logfile Location]", dataPath().toLatin1()});
+        changes.prepend({"[AutoStart]", "On"});
+        changes.prepend({"[Port]", QByteArray::number(listenPort)});
+        return settingsWith(changes);
+    }
+
+    // Loads the window; true when it is listening afterwards.
+    bool startListening(const QList<std::pair<QByteArray, QByteArray>> &changes = {})
+    {
+        listenPort = freePort();
+        writeSettings(settingsFor(changes, listenPort));
+        return load() && window->Winsock.state(0) == SocketSet::State::Listening;
+    }
+
+    // The lines of the report file after the first `skip` ones, without their ends.
+    QList<QByteArray> reportLines(qsizetype skip = 0) const
+    {
+        QList<QByteArray> lines = reportFile().split('\n');
+        lines.removeLast();
+        for (QByteArray &line : lines)
+            line.chop(1);
+        return lines.mid(skip);
     }
 };

@@ -147,9 +147,11 @@ private slots:
         QFETCH(QByteArray, value);
         QFETCH(bool, on);
         WindowFixture f;
-        f.writeSettings(settingsWith({{"[AutoStart]", value}}));
+        f.writeSettings(settingsWith(
+            {{"[AutoStart]", value}, {"[Port]", "0"}, {"[Logfile Location]", f.file("data.txt").toLatin1()}}));
         QVERIFY(f.load());
         QCOMPARE(f.window->mnuOptionsAutomaticStart->isChecked(), on);
+        QCOMPARE(f.window->Winsock.state(0) == SocketSet::State::Listening, on);
         QCOMPARE(f.window->lblAutomaticStart->text(),
                  on ? QStringLiteral("Automatic Start is ON") : QStringLiteral("Automatic Start is OFF"));
     }

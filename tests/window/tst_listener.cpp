@@ -1,0 +1,230 @@
+// The listener over real loopback sockets: start and stop, a sender
+// connecting, being replaced, closing and resetting, and a port in use.
+#include <QtTest>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/received_data_model.h"
+#include "window_fixture.h"
+
+namespace {
+
+constexpr const char *kStamp = "200503050907";
+
+QByteArray stamped(const char *text)
+{
+    return QByteArray(kStamp) + text;
+}
+
+// The enabled flags that start and stop switch, in a fixed order.
+QList<bool> arrangement(const frmInterface &w)
+{
+    return {w.cmdStart->isEnabled(), w.cmdStop->isEnabled(), w.cmdEdit->isEnabled(), w.cmdSave->isEnabled(),
+            w.mnuFileStartInterface->isEnabled(), w.mnuFileStopInterface->isEnabled(),
+            w.mnuOptionsEditRemoteSettings->isEnabled(), w.mnuOptionsSaveRemoteSettings->isEnabled(),
+            w.mnuOptionsSetup->isEnabled(), w.mnuOptionsAutomaticStart->isEnabled()};
+}
+
+const QList<bool> kStarted = {false, true, false, false, false, true, false, false, false, false};
+const QList<bool> kStopped = {true, false, true, false, true, false, true, false, true, true};
+
+}  // namespace
+
+class Listener : public QObject {
+    Q_OBJECT
+private slots:
+    void automaticStartListens()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        const frmInterface &w = *f.window;
+        QCOMPARE(w.txtInterfaceStatus->text(), QStringLiteral("Start Requested"));
+        QCOMPARE(w.shownPicture(), Picture::Start);
+        QCOMPARE(w.txtItemCount->text(), QStringLiteral("0"));
+        QCOMPARE(arrangement(w), kStarted);
+        QCOMPARE(w.lblDataFile->text(), QStringLiteral("open"));
+        QCOMPARE(f.reportLines(1), QList<QByteArray>{stamped("Start requested.")});
+        QVERIFY(f.port.boxes.isEmpty());
+        QVERIFY(w.mnuOptionsEditShowWarningBox->isChecked());  // start-up went on after starting
+    }
+
+    void connectThenStop()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        frmInterface &w = *f.window;
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        QTRY_COMPARE(w.txtInterfaceStatus->text(), QStringLiteral("Connection Established"));
+        QCOMPARE(w.shownPicture(), Picture::Connect);
+        QCOMPARE(w.txtStartDateAndTime->text(), QString::fromLatin1(kStamp));
+        QCOMPARE(w.Winsock.state(1), SocketSet::State::Connected);
+
+        w.cmdStop_Click();
+        QCOMPARE(w.txtInterfaceStatus->text(), QStringLiteral("Connection Stopped"));
+        QCOMPARE(w.shownPicture(), Picture::Stop);
+        QCOMPARE(arrangement(w), kStopped);
+        QCOMPARE(w.lblDataFile->text(), QStringLiteral("closed"));
+        QCOMPARE(w.Winsock.count(), 2);  // elements stay, closed
+        QCOMPARE(w.Winsock.state(0), SocketSet::State::Closed);
+        QCOMPARE(w.Winsock.state(1), SocketSet::State::Closed);
+        QVERIFY(sender.waitUntilDropped());
+        QCOMPARE(f.reportLines(1), QList<QByteArray>({stamped("Start requested."), stamped("Connection established."),
+                                                      stamped("Stop requested."), stamped("Connection was stopped.")}));
+
+        // Starting again replaces the closed element left from the old connection without a word.
+        w.startReportingFailure();
+        Sender again;
+        QVERIFY(again.connectTo(f.listenPort));
+        QTRY_COMPARE(w.Winsock.state(1), SocketSet::State::Connected);
+        QVERIFY(f.port.boxes.isEmpty());
+    }
+
+    void newerSenderReplacesTheOlder()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        Sender first, second;
+        QVERIFY(first.connectTo(f.listenPort));
+        QTRY_COMPARE(f.reportLines(2).size(), 1);
+        f.port.now = f.port.now.addSecs(60);
+        QVERIFY(second.connectTo(f.listenPort));
+        QVERIFY(first.waitUntilDropped());
+        QCOMPARE(f.reportLines(2), QList<QByteArray>({stamped("Connection established."),
+                                                      "200503050908Connection established."}));
+        QCOMPARE(f.window->txtStartDateAndTime->text(), QStringLiteral("200503050908"));
+        QCOMPARE(second.exchange("MSH|second", 30).left(4), QByteArray("\x0bMSH"));
+    }
+
+    void senderClosesAndConnectsAgain()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        frmInterface &w = *f.window;
+        {
+            Sender sender;
+            QVERIFY(sender.connectTo(f.listenPort));
+            QVERIFY(!sender.exchange("MSH|one", 30).isEmpty());
+            sender.socket.disconnectFromHost();
+            QTRY_COMPARE(w.txtInterfaceStatus->text(), QStringLiteral("Connection closed.Waiting for reconnect."));
+        }
+        QCOMPARE(w.shownPicture(), Picture::NoConnect);
+        QCOMPARE(f.reportLines(3), QList<QByteArray>({stamped("Connection closed. Reconnect will be attempted."),
+                                                      stamped("Listening for connection.")}));
+        QCOMPARE(arrangement(w), kStarted);
+        QCOMPARE(w.txtItemCount->text(), QStringLiteral("1"));
+        QCOMPARE(w.receivedData->rowCount(), 1);
+
+        Sender again;
+        QVERIFY(again.connectTo(f.listenPort));
+        QVERIFY(!again.exchange("MSH|two", 30).isEmpty());
+        QCOMPARE(w.txtItemCount->text(), QStringLiteral("2"));
+    }
+
+    void senderThatConnectsAndClosesAtOnce()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        for (int i = 0; i < 3; ++i) {
+            Sender sender;
+            QVERIFY(sender.connectTo(f.listenPort));
+            sender.socket.disconnectFromHost();
+            QTRY_COMPARE(f.reportLines().count(stamped("Listening for connection.")), i + 1);
+        }
+        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Listening);
+        QVERIFY(f.port.boxes.isEmpty());
+    }
+
+    void resetIsRecordedAndTheListenerRestarts()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        QTRY_COMPARE(f.window->Winsock.state(1), SocketSet::State::Connected);
+        sender.reset();
+        QTRY_VERIFY(QFile::exists(f.file("iferrors.txt")));
+        QCOMPARE(readBytes(f.file("iferrors.txt")), QByteArray(" 10054 \r\n200503050907\r\n"));
+        QTRY_COMPARE(f.reportLines(3), QList<QByteArray>({stamped("Stop requested."), stamped("Connection was stopped."),
+                                                          stamped("Start requested.")}));
+        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Listening);
+        Sender next;
+        QVERIFY(next.connectTo(f.listenPort));
+        QVERIFY(!next.exchange("MSH|after reset", 30).isEmpty());
+    }
+
+    void errorWithoutNumberRestartsWithoutRecord()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        f.window->Winsock_Error(1, 0, {}, 0, {}, {}, 0, nullptr);
+        QVERIFY(!QFile::exists(f.file("iferrors.txt")));
+        QCOMPARE(f.reportLines(2), QList<QByteArray>({stamped("Stop requested."), stamped("Connection was stopped."),
+                                                      stamped("Start requested.")}));
+        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Listening);
+        f.window->Winsock_Error(1, -3, {}, 0, {}, {}, 0, nullptr);
+        QCOMPARE(readBytes(f.file("iferrors.txt")), QByteArray("-3 \r\n200503050907\r\n"));
+    }
+
+    void portInUseFromTheStartButton()
+    {
+        ListeningFixture f;
+        QTcpServer holder;
+        QVERIFY(holder.listen(QHostAddress::AnyIPv4, 0));
+        f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}}, holder.serverPort()));
+        QVERIFY(f.load());
+        f.window->cmdStart->click();
+        QCOMPARE(f.port.boxTexts(), QStringList{QStringLiteral("The port is already in use.  Select another port number.")});
+        QCOMPARE(f.port.boxes[0].title, QStringLiteral("Interface"));
+        QCOMPARE(arrangement(*f.window), kStopped);
+        QCOMPARE(f.window->txtInterfaceStatus->text(), QStringLiteral("Connection Stopped"));
+        QCOMPARE(f.window->lblDataFile->text(), QStringLiteral("closed"));
+
+        holder.close();  // the operator frees the port and tries again
+        f.window->cmdStart->click();
+        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Listening);
+        QCOMPARE(f.port.boxes.size(), 1);
+    }
+
+    void portInUseAtAutomaticStart()
+    {
+        ListeningFixture f;
+        QTcpServer holder;
+        QVERIFY(holder.listen(QHostAddress::AnyIPv4, 0));
+        f.writeSettings(f.settingsFor({}, holder.serverPort()));
+        QVERIFY(f.load());
+        QCOMPARE(f.port.boxTexts(),
+                 QStringList{QStringLiteral("Error in Form_Load.\r\nError number 10048\r\nPlease report this error.")});
+        QCOMPARE(arrangement(*f.window), kStarted);  // as the start operation left it
+        QVERIFY(!f.window->mnuOptionsEditShowWarningBox->isChecked());
+    }
+
+    void portBoxWithoutNumberListensOnPortZero()
+    {
+        ListeningFixture f;
+        f.writeSettings(f.settingsFor({{"[Port]", "none"}}, 0));
+        QVERIFY(f.load());
+        QCOMPARE(f.window->txtLocalPort->text(), QStringLiteral("0"));
+        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Listening);
+        QVERIFY(f.window->Winsock.LocalPort(0) > 0);  // the system picked one
+    }
+
+    void secondStartUpWhileListeningIsRefusedBySocketZero()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        QVERIFY(f.load());
+        QCOMPARE(f.port.boxTexts(),
+                 QStringList{QStringLiteral("Error in Form_Load.\r\nError number 40020\r\nPlease report this error.")});
+        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Listening);
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        QVERIFY(!sender.exchange("MSH|still here", 30).isEmpty());
+    }
+};
+
+QTEST_MAIN(Listener)
+#include "tst_listener.moc"
