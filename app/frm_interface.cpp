@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "ui/frm_setup.h"
+#include "ui/repaint_pacer.h"
 
 frmInterface::frmInterface(OperatorPort &port, QWidget *parent) : QMainWindow(parent), m_port(port)
 {
@@ -17,6 +18,7 @@ frmInterface::frmInterface(OperatorPort &port, QWidget *parent) : QMainWindow(pa
     buildLayout();
     buildMenus();
     connectEvents();
+    paceRepaints(this, 16);
 }
 
 frmInterface::~frmInterface()

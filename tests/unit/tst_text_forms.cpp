@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "core/basic_numbers.h"
+#include "core/frame_code.h"
 #include "core/report_lines.h"
 #include "core/stamp.h"
 #include "core/visible_text.h"
@@ -180,6 +181,35 @@ private slots:
         } catch (const Failure &failure) {
             QCOMPARE(truth, -1);
             QCOMPARE(failure.number, err::TypeMismatch);
+        }
+    }
+
+    void frameCharacter_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("result");  // the character's code, or minus the failure number
+        QTest::newRow("vertical tab") << "11" << 11;
+        QTest::newRow("blanks around") << " 28 " << 28;
+        QTest::newRow("two zeros give NUL") << "00" << 0;
+        QTest::newRow("fraction rounds down") << "11.9" << 11;
+        QTest::newRow("largest") << "255" << 255;
+        QTest::newRow("letter") << "x" << -err::TypeMismatch;
+        QTest::newRow("empty") << "" << -err::TypeMismatch;
+        QTest::newRow("number then letter") << "1x" << -err::TypeMismatch;
+        QTest::newRow("above 255") << "300" << -err::InvalidArgument;
+        QTest::newRow("negative") << "-1" << -err::InvalidArgument;
+        QTest::newRow("just below zero") << "-0.5" << -err::InvalidArgument;
+        QTest::newRow("beyond 32 bits") << "99999999999" << -err::Overflow;
+        QTest::newRow("beyond doubles") << "1e999" << -err::Overflow;
+    }
+    void frameCharacter()
+    {
+        QFETCH(QString, code);
+        QFETCH(int, result);
+        try {
+            QCOMPARE(int(static_cast<unsigned char>(::frameCharacter(code))), result);
+        } catch (const Failure &failure) {
+            QCOMPARE(-failure.number, result);
         }
     }
 

@@ -138,6 +138,30 @@ private slots:
         QVERIFY(f.port.boxes.isEmpty());
     }
 
+    void listeningAgainAfterACloseFailsAtStepTwelve()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        QTcpServer holder;  // the port the box now names is taken meanwhile
+        QVERIFY(holder.listen(QHostAddress::AnyIPv4, 0));
+        f.window->txtLocalPort->setText(QString::number(holder.serverPort()));
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        QTRY_COMPARE(f.window->Winsock.state(1), SocketSet::State::Connected);
+        sender.socket.disconnectFromHost();
+        QTRY_COMPARE(f.port.boxes.size(), 1);
+        QCOMPARE(f.port.boxes[0].text, QStringLiteral("Error in Winsock_close.\r\nError number 10048\r\nWinsock\r\n"
+                                                      "Error occurred on line number  12"));
+        QCOMPARE(f.port.boxes[0].title, QStringLiteral("Interface"));
+        QCOMPARE(f.reportLines(3), QList<QByteArray>({stamped("Connection closed. Reconnect will be attempted."),
+                                                      stamped("Error in Winsock_close."),
+                                                      stamped("Error number 10048"),
+                                                      stamped("Error occurred on line number  12")}));
+        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Closed);
+        QCOMPARE(f.window->txtInterfaceStatus->text(), QStringLiteral("Connection closed.Waiting for reconnect."));
+        QCOMPARE(f.window->lblErrorFile->text(), QStringLiteral("closed"));
+    }
+
     void resetIsRecordedAndTheListenerRestarts()
     {
         ListeningFixture f;

@@ -1,0 +1,295 @@
+// Arrivals over real loopback sockets: the acknowledgement on the wire, the
+// data file, the list and the count, and each failure course.
+#include <QtTest>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "ui/frm_setup.h"
+#include "ui/received_data_model.h"
+#include "window_fixture.h"
+
+namespace {
+
+const QByteArray kDefaultAck = QByteArray("\x0bMSH|||||200503050907||ACK|||||||||\rMSA|AA||||||\x1c\r");
+const QByteArray kMessage = QByteArray("\x0bMSH|^~\\&|LAB|WEST|||200503050907||ADT^A01|1|P|2.3\rPID|1||4711\x1c\r");
+
+}  // namespace
+
+class Reception : public QObject {
+    Q_OBJECT
+private slots:
+    void defaultAcknowledgementAndStoredLine()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        QCOMPARE(sender.exchange(kMessage, kDefaultAck.size()), kDefaultAck);
+
+        QVERIFY(f.dataFile().endsWith(QByteArray("\x1c\r\r\n")));
+        QCOMPARE(f.dataFile(), kMessage + "\r\n");
+        const frmInterface &w = *f.window;
+        QCOMPARE(w.receivedData->rowCount(), 1);
+        QCOMPARE(w.receivedData->rowBytes(0), kMessage);
+        QCOMPARE(w.txtItemCount->text(), QStringLiteral("1"));
+        QCOMPARE(w.txtDateTime->text(), QStringLiteral("200503050907"));
+        QCOMPARE(w.txtSendData->text(), QStringLiteral("<VT>MSH|||||200503050907||ACK|||||||||<CR>MSA|AA||||||<FS><CR>"));
+        QCOMPARE(w.strSend2, kDefaultAck);
+        QCOMPARE(w.lblFileCounter->text(), QStringLiteral("1"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Interface"));  // the count is not shown
+        QTRY_COMPARE(w.shownPicture(), Picture::Connect);  // the flash ends connected
+        QVERIFY(!w.tmrFlash->isActive());
+    }
+
+    void anyBytesAreStoredExactlyAndAnswered()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        QByteArray everyByte;
+        for (int b = 255; b >= 0; --b)
+            everyByte += char(b);
+        const QList<QByteArray> arrivals = {"not HL7 at all", QByteArray("\0\0\xff", 3), everyByte,
+                                            "junk\x0bMSH|one\x1c\r\x0bMSH|two\x1c\r"};
+        QByteArray expected;
+        for (const QByteArray &arrival : arrivals) {
+            QCOMPARE(sender.exchange(arrival, kDefaultAck.size()), kDefaultAck);
+            expected += arrival + "\r\n";
+        }
+        QCOMPARE(f.dataFile(), expected);
+        QCOMPARE(f.window->receivedData->rowBytes(2), everyByte);
+        QCOMPARE(f.window->lngItemCount, 4);
+    }
+
+    void largeArrivalIsStoredWhole()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        QByteArray big(1024 * 1024, 'x');
+        big[0] = '\x0b';
+        big.back() = '\x1c';
+        sender.send(big);
+        // However the network cut it, every piece is a line and an answer.
+        QTRY_VERIFY(f.dataFile().size() >= big.size());
+        const frmInterface &w = *f.window;
+        QTRY_COMPARE(sender.received.size(), w.lngItemCount * kDefaultAck.size());
+        QCOMPARE(f.dataFile().size(), big.size() + 2 * w.lngItemCount);
+        QCOMPARE(QByteArray(f.dataFile()).replace("\r\n", ""), big);
+    }
+
+    void frameCodesShapeTheAnswer_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("start");
+        QTest::addColumn<QList<QByteArray>>("end");
+        QTest::addColumn<QByteArray>("ack");
+        const QByteArray body = "MSH|||||200503050907||ACK|||||||||\rMSA|AA||||||";
+        QTest::newRow("no frame at all") << QList<QByteArray>{"0", "0", "0", "0", "0"}
+                                         << QList<QByteArray>{"0", "0", "0", "0", "0"} << body;
+        QTest::newRow("gaps keep field order") << QList<QByteArray>{"0", "11", "0", "12", "0"}
+                                               << QList<QByteArray>{"28", "0", "0", "0", "13"}
+                                               << "\x0b\x0c" + body + "\x1c\r";
+        QTest::newRow("two zeros are a NUL, a fraction rounds down")
+            << QList<QByteArray>{"00", "11.9", " 255 ", "0", "0"} << QList<QByteArray>{"0", "0", "0", "0", "0"}
+            << QByteArray("\0\x0b\xff", 3) + body;
+    }
+    void frameCodesShapeTheAnswer()
+    {
+        QFETCH(QList<QByteArray>, start);
+        QFETCH(QList<QByteArray>, end);
+        QFETCH(QByteArray, ack);
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        frmSetup &setup = f.window->Setup();
+        for (int i = 0; i < 5; ++i) {  // as typed in the open dialog, not yet saved
+            setup.txtSTF[i]->setText(QString::fromLatin1(start[i]));
+            setup.txtETF[i]->setText(QString::fromLatin1(end[i]));
+        }
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        QCOMPARE(sender.exchange("MSH|x", ack.size()), ack);
+    }
+
+    void badFrameCodeRestartsWithoutAnswer_data()
+    {
+        QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<QByteArray>("number");
+        QTest::addColumn<QByteArray>("description");
+        QTest::newRow("letter") << QByteArray("x") << QByteArray(" 13 ") << QByteArray("Type mismatch");
+        QTest::newRow("empty") << QByteArray("") << QByteArray(" 13 ") << QByteArray("Type mismatch");
+        QTest::newRow("above 255") << QByteArray("300") << QByteArray(" 5 ")
+                                   << QByteArray("Invalid procedure call or argument");
+        QTest::newRow("negative") << QByteArray("-1") << QByteArray(" 5 ")
+                                  << QByteArray("Invalid procedure call or argument");
+    }
+    void badFrameCodeRestartsWithoutAnswer()
+    {
+        QFETCH(QByteArray, code);
+        QFETCH(QByteArray, number);
+        QFETCH(QByteArray, description);
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        f.window->Setup().txtETF[2]->setText(QString::fromLatin1(code));
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        sender.send("MSH|stored, not answered");
+        QVERIFY(sender.waitUntilDropped());
+        QCOMPARE(sender.received, QByteArray());
+        QCOMPARE(f.dataFile(), QByteArray("MSH|stored, not answered\r\n"));
+        QCOMPARE(f.reportLines(3), QList<QByteArray>({"Error in Winsock_DataArrival.", number, description,
+                                                      "200503050907Stop requested.",
+                                                      "200503050907Connection was stopped.",
+                                                      "200503050907Start requested."}));
+        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Listening);
+        QVERIFY(f.port.boxes.isEmpty());
+    }
+
+    void tenWritesCloseTheFileAndTheEleventhReopensIt()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        const frmInterface &w = *f.window;
+        for (int i = 1; i <= 10; ++i) {
+            QCOMPARE(sender.exchange("MSH|" + QByteArray::number(i), kDefaultAck.size()), kDefaultAck);
+            QCOMPARE(w.lblFileCounter->text(), QString::number(i));
+            QCOMPARE(w.lblDataFile->text(), i < 10 ? QStringLiteral("open") : QStringLiteral("closed"));
+        }
+        QCOMPARE(w.intFileCounter, qint16(0));
+        QCOMPARE(sender.exchange("MSH|11", kDefaultAck.size()), kDefaultAck);
+        QCOMPARE(w.lblDataFile->text(), QStringLiteral("open"));
+        QCOMPARE(w.lblFileCounter->text(), QStringLiteral("1"));
+        QCOMPARE(f.dataFile().count("\r\n"), 11);
+    }
+
+    void countContinuesAcrossStopAndStartAndShowsInTheCaption()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening({{"[Show Transaction Count]", "1"}, {"[Interface Name]", "Lab"}}));
+        frmInterface &w = *f.window;
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        for (int i = 0; i < 3; ++i)
+            sender.exchange("MSH|x", kDefaultAck.size());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Lab 3"));
+        w.cmdStop_Click();
+        w.startReportingFailure();
+        QCOMPARE(w.txtItemCount->text(), QStringLiteral("0"));
+        Sender again;
+        QVERIFY(again.connectTo(f.listenPort));
+        again.exchange("MSH|x", kDefaultAck.size());
+        QCOMPARE(w.txtItemCount->text(), QStringLiteral("4"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Lab 4"));
+    }
+
+    void countOverflowRestartsTheProgramWithoutStoring()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        f.window->lngItemCount = std::numeric_limits<qint32>::max();
+        f.window->lngTempCounter = 7;
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        sender.send("MSH|one too many");
+        QTRY_COMPARE(f.port.boxes.size(), 2);
+        QCOMPARE(f.port.boxes[0].text, QStringLiteral("An overflow error occurred.\r\nThe integers and longs were saved.\r\n"
+                                                      "The program will be restarted."));
+        QCOMPARE(f.port.boxes[0].title, frmInterface::applicationTitle());
+        // Start-up ran again and, with automatic start on, was refused by the listening socket 0.
+        QCOMPARE(f.port.boxes[1].text,
+                 QStringLiteral("Error in Form_Load.\r\nError number 40020\r\nPlease report this error."));
+        QCOMPARE(f.reportLines(3), QList<QByteArray>({"Index is  1 ", "intFileCheckCounter is  0 ",
+                                                      "lngTempCounter is  7 ", "lngItemCount is  2147483647 ",
+                                                      "200503050907Program started.",
+                                                      "200503050907Start requested."}));
+        QCOMPARE(f.dataFile(), QByteArray());
+        QCOMPARE(sender.received, QByteArray());
+        QCOMPARE(f.window->lngItemCount, 0);
+        QCOMPARE(f.window->receivedData->rowCount(), 0);
+    }
+
+    void dataFileThatCannotBeOpenedOffersTheChooserAndNeverAnswers()
+    {
+        ListeningFixture f;
+        const QString missing = f.file("no/such/dir/data.txt");
+        f.port.chosenFiles = {f.file("chosen.txt")};
+        f.listenPort = freePort();
+        f.writeSettings(f.settingsFor({{"[Logfile Location]", missing.toLatin1()}, {"[Interface Name]", "Lab"}},
+                                      f.listenPort));
+        QVERIFY(f.load());
+        const QString box = QStringLiteral("The logfile could not be opened.\r\nVerify that the name is correct.");
+        QCOMPARE(f.port.boxTexts(), QStringList{box});
+        QCOMPARE(f.port.boxes[0].title, QStringLiteral("Lab"));
+        frmSetup &setup = f.window->Setup();
+        QVERIFY(!f.window->isEnabled());
+        QVERIFY(setup.isVisible());
+        QVERIFY(setup.txtLogfileLocation->isEnabled());
+        QVERIFY(setup.cmdSave->isEnabled());
+        QVERIFY(setup.cmdEdit->isEnabled());
+        QVERIFY(!setup.txtInterfaceName->isEnabled());
+        QCOMPARE(f.port.choosers, 1);
+        QCOMPARE(setup.txtLogfileLocation->text(), f.file("chosen.txt"));
+        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Listening);  // the start went on
+
+        // Until the new path is saved, an arrival cannot be stored: it is not answered.
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        sender.send("MSH|nowhere to go");
+        QVERIFY(sender.waitUntilDropped());
+        QCOMPARE(sender.received, QByteArray());
+        QCOMPARE(f.port.boxTexts().count(box), 3);  // the arrival's open, then the restart's
+        QCOMPARE(f.reportLines().mid(3, 3), QList<QByteArray>({"Error in Winsock_DataArrival.", " 76 ", "Path not found"}));
+        QCOMPARE(setup.txtLogfileLocation->text(), f.file("chosen.txt"));  // kept after later cancels
+    }
+
+    void dataFileOnAFullDeviceIsNeverAnswered()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening({{"[Logfile Location]", "/dev/full"}}));
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        sender.send("MSH|lost to a full disk");
+        QVERIFY(sender.waitUntilDropped());
+        QCOMPARE(sender.received, QByteArray());
+        QCOMPARE(f.reportLines(3).mid(0, 3), QList<QByteArray>({"Error in Winsock_DataArrival.", " 61 ", "Disk full"}));
+        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Listening);
+    }
+
+    void flashShowsDataInThenOutThenConnected()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        frmInterface &w = *f.window;
+        w.tmrFlash->setInterval(60 * 60 * 1000);  // ticks by hand only
+        w.startFlash();
+        QCOMPARE(w.intFlashCount, qint16(19));
+        QCOMPARE(w.shownPicture(), Picture::DataIn);
+        QList<Picture> seen;
+        for (int tick = 1; tick <= 20; ++tick) {
+            w.tmrFlash_Timer();
+            seen << w.shownPicture();
+        }
+        QCOMPARE(seen.indexOf(Picture::DataOut), 9);
+        QCOMPARE(seen.indexOf(Picture::Connect), 19);
+        QVERIFY(!w.tmrFlash->isActive());
+
+        w.startFlash();
+        w.tmrFlash_Timer();
+        w.tmrFlash_Timer();
+        w.showPicture(Picture::NoConnect);  // a close during the flash
+        w.startFlash();                      // a second arrival starts it again
+        QCOMPARE(w.shownPicture(), Picture::DataIn);
+        for (int tick = 0; tick < 20; ++tick)
+            w.tmrFlash_Timer();
+        QCOMPARE(w.shownPicture(), Picture::Connect);
+    }
+};
+
+QTEST_MAIN(Reception)
+#include "tst_reception.moc"
