@@ -169,6 +169,7 @@ private:
     // Runs the handler of one event from the event loop.
     void dispatch(const std::function<void()> &handler);
 
+    void locateSettingsFile();
     // BuildDateTime; OpenMessageFile; the stamped line; CloseMessageFile.
     void reportEvent(const char *text);
     void writeErrorRecord(qint16 number);

@@ -14,15 +14,20 @@ const QString kFileErrorQuestion = QStringLiteral(
 
 }  // namespace
 
+void frmInterface::locateSettingsFile()
+{
+    strAppPath = m_port.ProgramDirectory();
+    strSettingsFileName = QDir::separator() + QStringLiteral("corvconf.ini");
+    strSettingsFilePath = strAppPath + strSettingsFileName;
+}
+
 // Reads "corvconf.ini", fills what is blank, rewrites the file in its
 // canonical form and loads the setup fields. A missing or broken file asks
 // the operator whether to repair it; refusing ends the program.
 void frmInterface::ReadProgramInformation()
 {
     try {
-        strAppPath = m_port.ProgramDirectory();
-        strSettingsFileName = QDir::separator() + QStringLiteral("corvconf.ini");
-        strSettingsFilePath = strAppPath + strSettingsFileName;
+        locateSettingsFile();
         m_settingsFile.openInput(strSettingsFilePath);
         readSettingsItems(m_settingsFile, settings);
         m_settingsFile.close();
@@ -65,9 +70,7 @@ void frmInterface::CheckBlankParameter()
 void frmInterface::SaveFile()
 {
     try {
-        strAppPath = m_port.ProgramDirectory();
-        strSettingsFileName = QDir::separator() + QStringLiteral("corvconf.ini");
-        strSettingsFilePath = strAppPath + strSettingsFileName;
+        locateSettingsFile();
         try {
             m_settingsFile.openOutput(strSettingsFilePath);
         } catch (const Failure &failure) {

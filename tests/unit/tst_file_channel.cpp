@@ -4,24 +4,10 @@
 
 #include <sys/stat.h>
 
+#include "failure_number.h"
 #include "platform/failure.h"
 #include "platform/file_channel.h"
 #include "test_files.h"
-
-namespace {
-
-template <typename Action>
-qint32 failureNumberOf(Action action)
-{
-    try {
-        action();
-    } catch (const Failure &failure) {
-        return failure.number;
-    }
-    return err::NoNumber;
-}
-
-}  // namespace
 
 class FileChannelTest : public QObject {
     Q_OBJECT

@@ -4,24 +4,10 @@
 
 #include <QSignalSpy>
 
+#include "failure_number.h"
 #include "platform/failure.h"
 #include "platform/socket_set.h"
 #include "sender.h"
-
-namespace {
-
-template <typename Action>
-qint32 failureNumberOf(Action action)
-{
-    try {
-        action();
-    } catch (const Failure &failure) {
-        return failure.number;
-    }
-    return err::NoNumber;
-}
-
-}  // namespace
 
 class SocketSetTest : public QObject {
     Q_OBJECT

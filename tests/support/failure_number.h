@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/failure.h"
+
+// The number of the failure an action raises, or 0 when it raises none.
+template <typename Action>
+qint32 failureNumberOf(Action action)
+{
+    try {
+        action();
+    } catch (const Failure &failure) {
+        return failure.number;
+    }
+    return err::NoNumber;
+}
