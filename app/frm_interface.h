@@ -32,8 +32,8 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
-class QTreeView;
 class ReceivedDataModel;
+class ReceivedDataView;
 class frmSetup;
 
 class frmInterface final : public QMainWindow {
@@ -134,7 +134,7 @@ public:
     QLabel *lblLocalPort;
     QLineEdit *txtLocalPort;
     QGroupBox *fraReceive;
-    QTreeView *lvwReceiveData;
+    ReceivedDataView *lvwReceiveData;
     ReceivedDataModel *receivedData;
     QLabel *lblFileCounter;
     QLabel *lblDataFile;

@@ -7,10 +7,10 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTreeView>
 
 #include "ui/icon_pictures.h"
 #include "ui/received_data_model.h"
+#include "ui/received_data_view.h"
 #include "ui/twips.h"
 
 namespace {
@@ -134,13 +134,8 @@ void frmInterface::buildLayout()
 
     fraReceive = frame(client, "fraReceive", {360, 3600, 8655, 3615}, QStringLiteral("Receive"));
     receivedData = new ReceivedDataModel(this);
-    lvwReceiveData = placed(new QTreeView, fraReceive, "lvwReceiveData", {120, 240, 8415, 2775});
+    lvwReceiveData = placed(new ReceivedDataView, fraReceive, "lvwReceiveData", {120, 240, 8415, 2775});
     lvwReceiveData->setModel(receivedData);
-    lvwReceiveData->setRootIsDecorated(false);
-    lvwReceiveData->setUniformRowHeights(true);
-    lvwReceiveData->setItemsExpandable(false);
-    lvwReceiveData->setTextElideMode(Qt::ElideRight);
-    lvwReceiveData->header()->setStretchLastSection(false);
     lvwReceiveData->setColumnWidth(0, lvwReceiveData->width());
 
     lblFileCounter = label(client, "lblFileCounter", {4920, 0, 1335, 375}, QStringLiteral("Label1"));

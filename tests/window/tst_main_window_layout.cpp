@@ -9,8 +9,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTreeView>
 
+#include "ui/received_data_model.h"
+#include "ui/received_data_view.h"
 #include "ui/twips.h"
 #include "window_fixture.h"
 
@@ -110,7 +111,7 @@ private slots:
         f.window->show();
         const double dpi = f.window->logicalDpiX();
         QCOMPARE(f.window->centralWidget()->size(), QSize(twipsToPixels(9420, dpi), twipsToPixels(7605, dpi)));
-        const QString header = f.window->lvwReceiveData->model()->headerData(0, Qt::Horizontal).toString();
+        const QString header = f.window->lvwReceiveData->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString();
         QCOMPARE(header, QStringLiteral("Data In"));
         QCOMPARE(f.window->lvwReceiveData->model()->columnCount(), 1);
     }

@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTreeView>
 
 #include <sys/stat.h>
 #include <unistd.h>
