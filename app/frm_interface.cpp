@@ -61,8 +61,15 @@ void frmInterface::connectEvents()
 
 frmSetup &frmInterface::Setup()
 {
-    if (!m_setup)
-        m_setup = new frmSetup(settings, m_port);  // no owner window: it stands beside the main window
+    if (m_setup)
+        return *m_setup;
+    m_setup = new frmSetup(settings, m_port);  // no owner window: it stands beside the main window
+    connect(m_setup, &frmSetup::SaveFileRequested, this, [this] { dispatch([this] { SaveFile(); }); });
+    connect(m_setup, &frmSetup::AddTransactionCountRequested, this, [this] { AddTransactionCount(); });
+    connect(m_setup, &frmSetup::Exited, this, [this] {
+        setEnabled(true);
+        m_setup = nullptr;  // gone for good: the next use builds it anew from the settings
+    });
     return *m_setup;
 }
 

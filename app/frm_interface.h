@@ -76,6 +76,19 @@ public:
     // Acknowledgement
     void PrepareAck();
 
+    // Commands of the buttons and menus
+    void cmdExit_Click();
+    void cmdEdit_Click();
+    void cmdSave_Click();
+    void mnuOptionsAutomaticStart_Click();
+    void mnuOptionsEditShowWarningBox_Click();
+    void mnuOptionsSetup_Click();
+    void mnuHelpAbout_Click();
+    static QString aboutText();
+
+    // The received-data area follows the window's outer size.
+    void Form_Resize();
+
     // Window icon indicator
     void tmrFlash_Timer();
     void startFlash();
@@ -161,7 +174,18 @@ public:
     // The program directory joined with a file name by the platform's separator.
     QString programFile(const QString &name) const;
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
 private:
+    // The close request: with the exit warning on, the question comes first
+    // and No keeps everything running.
+    bool Form_QueryUnload();
+    void Form_Unload();
+    // Ending after the operator agreed: no report line, the program ends at once.
+    void endConfirmed();
+
     void buildLayout();
     void buildMenus();
     void connectEvents();

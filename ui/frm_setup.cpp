@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/basic_numbers.h"
 #include "ui/typing_limit.h"
 
 namespace {
@@ -55,9 +56,84 @@ frmSetup::frmSetup(ProgramInformation &settings, OperatorPort &port, QWidget *pa
 {
     setObjectName(QStringLiteral("frmSetup"));
     setWindowTitle(QStringLiteral("Setup"));
+    setMinimumWidth(380);
     buildLayout();
     txtLogfileLocation->installEventFilter(this);
+    connect(cmdEdit, &QPushButton::clicked, this, &frmSetup::cmdEdit_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &frmSetup::cmdSave_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmSetup::cmdExit_Click);
     LoadTextBoxes();
+}
+
+QList<QWidget *> frmSetup::textFields() const
+{
+    return {txtInterfaceName, chkShowCount, txtLogfileLocation, txtAckBeforeDate, txtAckAfterDate, txtMSASegment};
+}
+
+void frmSetup::setCodeFieldsEnabled(bool enabled)
+{
+    for (int i = 0; i < ProgramInformation::kFrameCodes; ++i) {
+        txtSTF[i]->setEnabled(enabled);
+        txtETF[i]->setEnabled(enabled);
+    }
+}
+
+void frmSetup::cmdEdit_Click()
+{
+    cmdEdit->setEnabled(false);
+    for (QWidget *field : textFields())
+        field->setEnabled(true);
+    setCodeFieldsEnabled(true);
+    txtInterfaceName->setFocus();
+    cmdSave->setEnabled(true);
+}
+
+namespace {
+
+// A code box whose leading number is below 1 (letters and the empty text
+// count as 0) becomes "0", no character; anything else stays as typed.
+void normaliseFrameCode(QLineEdit *code)
+{
+    double value = 0;
+    try {
+        value = leadingNumber(code->text());
+    } catch (const Failure &) {
+        return;  // too large to hold: certainly not below 1
+    }
+    if (value < 1)
+        code->setText(QStringLiteral("0"));
+}
+
+}  // namespace
+
+// The file gets the fields exactly as they stand; only then are the frame
+// codes tidied and the fields taken into the settings.
+void frmSetup::cmdSave_Click()
+{
+    cmdSave->setEnabled(false);
+    emit SaveFileRequested();
+    for (QWidget *field : textFields())
+        field->setEnabled(false);
+    for (int i = 0; i < ProgramInformation::kFrameCodes; ++i) {
+        normaliseFrameCode(txtSTF[i]);
+        normaliseFrameCode(txtETF[i]);
+    }
+    setCodeFieldsEnabled(false);
+    cmdEdit->setEnabled(false);
+    LoadInfoFromTextBoxes();
+    emit AddTransactionCountRequested();
+}
+
+void frmSetup::cmdExit_Click()
+{
+    close();
+}
+
+void frmSetup::closeEvent(QCloseEvent *event)
+{
+    QWidget::closeEvent(event);
+    emit Exited();
+    deleteLater();
 }
 
 void frmSetup::buildLayout()

@@ -29,6 +29,12 @@ public:
     // The check box as the settings file stores it: 0 clear, 1 ticked.
     qint16 showCountValue() const;
 
+    // The dialog's buttons. After Save only Exit is active; Exit (or the
+    // window's close box) discards the dialog, and unsaved edits with it.
+    void cmdEdit_Click();
+    void cmdSave_Click();
+    void cmdExit_Click();
+
     // Shown when the data file cannot be opened: only the data file field
     // and Save are enabled, and the file chooser is offered at once.
     void showForRecovery();
@@ -58,11 +64,22 @@ public:
     QPushButton *cmdSave;
     QPushButton *cmdExit;
 
+signals:
+    // The main window's procedures the dialog runs, in the order it needs them.
+    void SaveFileRequested();
+    void AddTransactionCountRequested();
+    // The dialog is closing: the main window takes input again and forgets it.
+    void Exited();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildLayout();
+    // The fields other than the frame codes, top to bottom.
+    QList<QWidget *> textFields() const;
+    void setCodeFieldsEnabled(bool enabled);
 
     ProgramInformation &m_settings;
     OperatorPort &m_port;

@@ -1,6 +1,11 @@
 #include "app/frm_interface.h"
 
+#include <QGroupBox>
 #include <QTimer>
+
+#include "ui/receive_area.h"
+#include "ui/received_data_view.h"
+#include "ui/twips.h"
 
 // The window icon shows what the interface does. Setting the icon costs a
 // round trip to the window system, so a picture already shown is not set again.
@@ -32,4 +37,27 @@ void frmInterface::tmrFlash_Timer()
         showPicture(Picture::Connect);
         tmrFlash->stop();
     }
+}
+
+void frmInterface::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+// Only the received-data frame and its list follow the window, to the right
+// and downwards; everything else keeps its designed place.
+void frmInterface::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    const double dpi = logicalDpiX();
+    const QSize outer = frameGeometry().size();
+    const std::optional<ReceiveArea> area =
+        receiveAreaFor(pixelsToTwips(outer.width(), dpi), pixelsToTwips(outer.height(), dpi));
+    if (!area)
+        return;
+    fraReceive->resize(twipsToPixels(area->frameWidth, dpi), twipsToPixels(area->frameHeight, dpi));
+    lvwReceiveData->resize(twipsToPixels(area->listWidth, dpi), twipsToPixels(area->listHeight, dpi));
+    lvwReceiveData->setColumnWidth(0, lvwReceiveData->width());
 }

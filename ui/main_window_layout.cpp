@@ -19,6 +19,17 @@ namespace {
 constexpr int kClientWidth = 9420;
 constexpr int kClientHeight = 7605;
 
+// Frames draw their caption on the border line, so that controls placed near
+// a frame's top edge sit inside it; text is in the small 8-point face the
+// window was laid out for, a larger one would not fit its boxes.
+QString designedLook()
+{
+    return QStringLiteral(
+        "* { font-size: 8pt; }"
+        "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 7px; }"
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; padding: 0 2px; }");
+}
+
 struct Twips {
     int left, top, width, height;
 };
@@ -32,9 +43,14 @@ T *placed(T *widget, QWidget *container, const char *name, Twips at)
     return widget;
 }
 
+// A caption wider than its designed box (the platform's font is wider than
+// the one the window was designed with) widens the label rather than being cut.
 QLabel *label(QWidget *container, const char *name, Twips at, const QString &caption)
 {
-    return placed(new QLabel(caption), container, name, at);
+    QLabel *text = placed(new QLabel(caption), container, name, at);
+    if (text->sizeHint().width() > text->width())
+        text->resize(text->sizeHint().width(), text->height());
+    return text;
 }
 
 QGroupBox *frame(QWidget *container, const char *name, Twips at, const QString &caption)
@@ -86,6 +102,7 @@ void frmInterface::buildLayout()
     setWindowIcon(pictureOf(Picture::Program));
     auto *client = new QWidget;
     client->setObjectName(QStringLiteral("client"));
+    client->setStyleSheet(designedLook());
     setCentralWidget(client);
 
     lblAutomaticStart = label(client, "lblAutomaticStart", {1680, 0, 3255, 255}, {});

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QStringView>
+
+// What the remote-port save makes of the text in the port box: a plain whole
+// number (blanks around it allowed) from 0 to 65535 is a port; a whole number
+// outside that range is out of range; anything else, the empty text included,
+// is no port at all.
+enum class PortText { Valid, OutOfRange, Invalid };
+
+PortText checkPortText(QStringView text);

@@ -1,0 +1,270 @@
+// The operator's commands: remote-port editing and its checks, the two
+// toggles, Setup, About, Exit and the window's close request.
+#include <QtTest>
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/frm_setup.h"
+#include "window_fixture.h"
+
+namespace {
+
+const QString kEmptyPort = QStringLiteral("The remote port is invalid.\r\nEnter a valid port number.");
+const QString kPortRange =
+    QStringLiteral("The remote port number cannot be\r\nless than 0 or greater than 65535.\r\nEnter a valid port number.");
+const QString kExitQuestion = QStringLiteral("Do you wish to exit Corvane?");
+
+// Enabled flags of the controls remote-port editing switches, in a fixed order.
+QList<bool> editArrangement(const frmInterface &w)
+{
+    return {w.txtRemotePort->isEnabled(), w.cmdEdit->isEnabled(), w.mnuOptionsEditRemoteSettings->isEnabled(),
+            w.cmdSave->isEnabled(), w.mnuOptionsSaveRemoteSettings->isEnabled(), w.cmdStart->isEnabled(),
+            w.mnuFileStartInterface->isEnabled(), w.cmdStop->isEnabled(), w.mnuFileStopInterface->isEnabled()};
+}
+
+const QList<bool> kEditing = {true, false, false, true, true, false, false, false, false};
+// Stop is left as it was: disabled by Edit, enabled as laid out right after start-up.
+const QList<bool> kViewing = {false, true, true, false, false, true, true, false};
+
+QList<bool> viewingArrangement(const frmInterface &w)
+{
+    return editArrangement(w).first(8);
+}
+
+QByteArray valueAfter(const QByteArray &file, const QByteArray &header)
+{
+    const QList<QByteArray> lines = file.split('\n');
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        if (lines[i] == header + '\r')
+            return lines[i + 1].chopped(1);
+    }
+    return "<missing>";
+}
+
+}  // namespace
+
+class Commands : public QObject {
+    Q_OBJECT
+private slots:
+    void remotePortSave_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("box");  // empty: saved
+        QTest::newRow("largest port") << "65535" << QString();
+        QTest::newRow("blanks around are kept as typed") << " 2575 " << QString();
+        QTest::newRow("empty") << "" << kEmptyPort;
+        QTest::newRow("blank") << " " << kEmptyPort;
+        QTest::newRow("exponent") << "1e3" << kEmptyPort;
+        QTest::newRow("letters after digits") << "80abc" << kEmptyPort;
+        QTest::newRow("fraction") << "2575.5" << kEmptyPort;
+        QTest::newRow("negative") << "-1" << kPortRange;
+        QTest::newRow("one past the largest") << "65536" << kPortRange;
+        QTest::newRow("far beyond 64 bits") << "99999999999999999999" << kPortRange;
+    }
+    void remotePortSave()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, box);
+        ListeningFixture f;
+        f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}, {"[Interface Name]", "Lab"}}, 2575));
+        QVERIFY(f.load());
+        frmInterface &w = *f.window;
+        w.mnuOptionsEditRemoteSettings->trigger();
+        QCOMPARE(editArrangement(w), kEditing);
+        w.txtRemotePort->setText(typed);
+        w.setWindowTitle(QStringLiteral("Lab 12"));
+        w.cmdSave->click();
+        if (!box.isEmpty()) {
+            QCOMPARE(f.port.boxTexts(), QStringList{box});
+            QCOMPARE(f.port.boxes[0].title, QStringLiteral("Invalid Port"));
+            QCOMPARE(editArrangement(w), kEditing);  // still editing, nothing saved
+            QCOMPARE(w.txtLocalPort->text(), QStringLiteral("2575"));
+            QCOMPARE(valueAfter(f.settingsFile(), "[Port]"), QByteArray("2575"));
+            return;
+        }
+        QVERIFY(f.port.boxes.isEmpty());
+        QCOMPARE(viewingArrangement(w), kViewing);
+        QVERIFY(!w.mnuFileStopInterface->isEnabled());
+        QCOMPARE(w.txtLocalPort->text(), typed);
+        QCOMPARE(valueAfter(f.settingsFile(), "[Port]"), typed.toLatin1());
+        QCOMPARE(w.windowTitle(), QStringLiteral("Lab"));
+    }
+
+    void savedPortIsTheNextListeningPort()
+    {
+        ListeningFixture f;
+        f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}}, 1));
+        QVERIFY(f.load());
+        const quint16 chosen = freePort();
+        f.window->cmdEdit->click();
+        f.window->txtRemotePort->setText(QString::number(chosen));
+        f.window->cmdSave->click();
+        f.window->cmdStart->click();
+        Sender sender;
+        QVERIFY(sender.connectTo(chosen));
+        QVERIFY(!sender.exchange("MSH|x", 30).isEmpty());
+    }
+
+    void saveFromTheMenuRightAfterStartUp()
+    {
+        ListeningFixture f;
+        f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}}, 2575));
+        QVERIFY(f.load());
+        QVERIFY(f.window->mnuOptionsSaveRemoteSettings->isEnabled());  // as the layout has it
+        f.window->mnuOptionsSaveRemoteSettings->trigger();
+        QVERIFY(f.port.boxes.isEmpty());
+        QCOMPARE(viewingArrangement(*f.window), kViewing);
+        QVERIFY(f.window->mnuFileStopInterface->isEnabled());
+    }
+
+    void togglesRewriteTheFileAtOnce()
+    {
+        ListeningFixture f;
+        f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}, {"[ExitWarning]", "true"}}, 2575));
+        QVERIFY(f.load());
+        frmInterface &w = *f.window;
+        w.mnuOptionsAutomaticStart->trigger();
+        QVERIFY(w.mnuOptionsAutomaticStart->isChecked());
+        QCOMPARE(w.lblAutomaticStart->text(), QStringLiteral("Automatic Start is ON"));
+        QCOMPARE(valueAfter(f.settingsFile(), "[AutoStart]"), QByteArray("On"));
+        QCOMPARE(w.Winsock.state(0), SocketSet::State::Closed);  // the toggle starts nothing
+        w.mnuOptionsAutomaticStart->trigger();
+        QCOMPARE(w.lblAutomaticStart->text(), QStringLiteral("Automatic Start is OFF"));
+        QCOMPARE(valueAfter(f.settingsFile(), "[AutoStart]"), QByteArray("Off"));
+
+        QVERIFY(w.mnuOptionsEditShowWarningBox->isChecked());  // "true" counts as a truth value here
+        w.mnuOptionsEditShowWarningBox->trigger();
+        QVERIFY(!w.mnuOptionsEditShowWarningBox->isChecked());
+        QCOMPARE(valueAfter(f.settingsFile(), "[ExitWarning]"), QByteArray("False"));
+        w.mnuOptionsEditShowWarningBox->trigger();
+        QCOMPARE(valueAfter(f.settingsFile(), "[ExitWarning]"), QByteArray("True"));
+        QVERIFY(f.port.boxes.isEmpty());
+    }
+
+    void toggleWithAnUnwritableSettingsFileEnds()
+    {
+        ListeningFixture f;
+        f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}}, 2575));
+        QVERIFY(f.load());
+        QVERIFY(QFile::remove(f.file("corvconf.ini")));
+        QVERIFY(QDir(f.dir.path()).mkdir(QStringLiteral("corvconf.ini")));  // cannot be replaced, even by root
+        f.window->mnuOptionsAutomaticStart->trigger();
+        QVERIFY(f.port.ended);
+        QCOMPARE(f.port.boxTexts(), QStringList{QStringLiteral("The CORVCONF.INI file could not be opened.")});
+    }
+
+    void exitWithoutTheWarningReportsAndEnds()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening({{"[ExitWarning]", "False"}}));
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        QTRY_COMPARE(f.window->Winsock.state(1), SocketSet::State::Connected);
+        f.window->cmdExit->click();
+        QVERIFY(f.port.ended);
+        QVERIFY(f.port.boxes.isEmpty());
+        QCOMPARE(f.reportLines().last(), QByteArray("200503050907Program was ended."));
+        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Closed);
+        QVERIFY(sender.waitUntilDropped());
+    }
+
+    void exitWithTheWarning()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        const QList<QByteArray> before = f.reportLines();
+        f.window->mnuFileExit->trigger();  // answered No
+        QVERIFY(!f.port.ended);
+        QCOMPARE(f.port.boxTexts(), QStringList{kExitQuestion});
+        const ScriptedPort::Box &question = f.port.boxes[0];
+        QCOMPARE(question.title, QStringLiteral("Exit Corvane"));
+        QCOMPARE(question.defaultButton, OperatorPort::Default::Second);
+        QCOMPARE(question.icon, OperatorPort::Icon::Question);
+        QCOMPARE(f.window->lblDataFile->text(), QStringLiteral("open"));
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        QVERIFY(!sender.exchange("MSH|still running", 30).isEmpty());
+
+        f.port.answers = {OperatorPort::Answer::Yes};
+        f.window->cmdExit->click();
+        QVERIFY(f.port.ended);
+        QVERIFY(!f.reportLines().contains("200503050907Program was ended."));
+        QVERIFY(sender.waitUntilDropped());
+    }
+
+    void onlyTrueExactlyAsksBeforeExit()
+    {
+        ListeningFixture f;
+        f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}, {"[ExitWarning]", "true"}}, 2575));
+        QVERIFY(f.load());
+        f.window->cmdExit->click();
+        QVERIFY(f.port.ended);
+        QVERIFY(f.port.boxes.isEmpty());
+        QCOMPARE(f.reportLines().last(), QByteArray("200503050907Program was ended."));
+    }
+
+    void closeRequest_data()
+    {
+        QTest::addColumn<QByteArray>("warning");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("ends");
+        QTest::addColumn<bool>("reported");
+        QTest::newRow("warning off") << QByteArray("False") << false << true << true;
+        QTest::newRow("warning on, Yes") << QByteArray("True") << true << true << false;
+        QTest::newRow("warning on, No") << QByteArray("True") << false << false << false;
+    }
+    void closeRequest()
+    {
+        QFETCH(QByteArray, warning);
+        QFETCH(bool, yes);
+        QFETCH(bool, ends);
+        QFETCH(bool, reported);
+        ListeningFixture f;
+        QVERIFY(f.startListening({{"[ExitWarning]", warning}}));
+        f.window->show();
+        if (yes)
+            f.port.answers = {OperatorPort::Answer::Yes};
+        f.window->close();
+        QCOMPARE(f.port.ended, ends);
+        QCOMPARE(f.port.boxes.size(), warning == "True" ? 1 : 0);
+        QCOMPARE(f.reportLines().contains("200503050907Program was ended."), reported);
+        if (!ends) {  // No changes nothing: the window and the listener are still there
+            QVERIFY(f.window->isVisible());
+            Sender sender;
+            QVERIFY(sender.connectTo(f.listenPort));
+            QVERIFY(!sender.exchange("MSH|x", 30).isEmpty());
+        }
+    }
+
+    void aboutBox()
+    {
+        WindowFixture f;
+        f.window->mnuHelpAbout->trigger();
+        QCOMPARE(f.port.boxes.size(), 1);
+        const QStringList lines = f.port.boxes[0].text.split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[0], QStringLiteral("Corvane"));
+        QCOMPARE(lines[3], QStringLiteral("Version 1.8.4"));
+        QCOMPARE(lines[4], QStringLiteral("View the file README.TXT for setup instructions."));
+        QCOMPARE(f.port.boxes[0].title, frmInterface::applicationTitle());
+    }
+
+    void setupCommandDisablesTheWindowUntilTheDialogCloses()
+    {
+        ListeningFixture f;
+        f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}}, 2575));
+        QVERIFY(f.load());
+        f.window->mnuOptionsSetup->trigger();
+        QVERIFY(!f.window->isEnabled());
+        QVERIFY(f.window->Setup().isVisible());
+        f.window->Setup().cmdExit->click();
+        QVERIFY(f.window->isEnabled());
+        QVERIFY(!f.window->setupExists());
+    }
+};
+
+QTEST_MAIN(Commands)
+#include "tst_commands.moc"

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+
+// How the received-data frame and its list follow the window, all in twips.
+struct ReceiveArea {
+    int frameWidth;
+    int frameHeight;
+    int listWidth;   // also the width of the list's one column
+    int listHeight;
+};
+
+// The sizes for a window of this outer width and height (border, title and
+// menu bar included); none when the window is minimized or too small
+// (1000 twips wide or less, 5200 high or less), which leaves everything as it
+// is. Just above those limits the list would come out negative; it stays at 0.
+std::optional<ReceiveArea> receiveAreaFor(int outerWidth, int outerHeight);
