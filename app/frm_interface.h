@@ -4,8 +4,9 @@
 // are the system's established vocabulary and are kept on purpose, so that
 // the code reads like the interface's own map; helpers elsewhere use ordinary
 // modern names. Procedures are defined in the file of their subsystem:
-// app/startup.cpp, core/report_log.cpp, settings/settings_file.cpp,
-// ui/main_window_layout.cpp.
+// app/startup.cpp, core/report_log.cpp, core/listener.cpp,
+// core/reception.cpp, core/acknowledgement.cpp, settings/settings_file.cpp,
+// ui/main_window_layout.cpp, ui/indicators.cpp, ui/commands.cpp.
 //
 // Widths follow the prefixes: int… is qint16, lng… is qint32.
 

@@ -23,8 +23,9 @@ qsizetype skipBlanks(QStringView s, qsizetype i)
 }
 
 struct Scanned {
-    qsizetype end = 0;     // one past the number's last character
-    bool found = false;    // at least one mantissa digit
+    qsizetype end = 0;      // one past the number's last character
+    bool found = false;     // at least one mantissa digit
+    bool tooLarge = false;  // beyond what a double holds
     double value = 0;
 };
 
@@ -38,31 +39,36 @@ Scanned scanNumber(QStringView s, qsizetype from)
         negative = s[i] == u'-';
         ++i;
     }
+    // The decimal exponent of the leading significant digit, should the value
+    // be out of a double's range: it tells too large from too small.
+    qint64 magnitude = 0;
+    bool significant = false;
     const qsizetype mantissaStart = i;
     qsizetype digits = 0;
-    while (isDigit(s, i)) {
-        ++i;
-        ++digits;
+    for (; isDigit(s, i); ++i, ++digits) {
+        significant = significant || s[i] != u'0';
+        magnitude += significant ? 1 : 0;
     }
+    --magnitude;
     if (i < s.size() && s[i] == u'.') {
-        ++i;
-        while (isDigit(s, i)) {
-            ++i;
-            ++digits;
+        for (++i; isDigit(s, i); ++i, ++digits) {
+            if (!significant)
+                --magnitude;
+            significant = significant || s[i] != u'0';
         }
     }
     if (digits == 0)
         return result;
-    bool negativeExponent = false;
     if (i < s.size() && (s[i] == u'e' || s[i] == u'E')) {
         qsizetype j = i + 1;
-        if (j < s.size() && (s[j] == u'+' || s[j] == u'-')) {
-            negativeExponent = s[j] == u'-';
+        const bool negativeExponent = j < s.size() && s[j] == u'-';
+        if (j < s.size() && (s[j] == u'+' || s[j] == u'-'))
             ++j;
-        }
         if (isDigit(s, j)) {
-            while (isDigit(s, j))
-                ++j;
+            qint64 exponent = 0;
+            for (; isDigit(s, j); ++j)
+                exponent = qMin<qint64>(exponent * 10 + (s[j].unicode() - u'0'), 1'000'000'000);
+            magnitude += negativeExponent ? -exponent : exponent;
             i = j;
         }
     }
@@ -71,9 +77,8 @@ Scanned scanNumber(QStringView s, qsizetype from)
     const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     Q_UNUSED(ptr);
     if (ec == std::errc::result_out_of_range) {
-        if (!negativeExponent)
-            raise(err::Overflow);
-        value = 0;  // too small to hold: it reads as zero
+        result.tooLarge = magnitude >= 0;
+        value = result.tooLarge ? std::numeric_limits<double>::infinity() : 0;  // too small to hold reads as zero
     }
     result.end = i;
     result.found = true;
@@ -88,6 +93,8 @@ std::optional<double> leadingNumberIfAny(QStringView text)
     const Scanned n = scanNumber(text, skipBlanks(text, 0));
     if (!n.found)
         return std::nullopt;
+    if (n.tooLarge)
+        raise(err::Overflow);
     return n.value + 0.0;  // + 0.0 turns -0 into 0
 }
 
@@ -98,15 +105,10 @@ double leadingNumber(QStringView text)
 
 std::optional<double> wholeNumber(QStringView text)
 {
-    Scanned n;
-    try {
-        n = scanNumber(text, skipBlanks(text, 0));
-    } catch (const Failure &) {
-        return std::numeric_limits<double>::infinity();
-    }
+    const Scanned n = scanNumber(text, skipBlanks(text, 0));
     if (!n.found || skipBlanks(text, n.end) != text.size())
         return std::nullopt;
-    return n.value + 0.0;
+    return n.value + 0.0;  // beyond a double: infinity, which no caller takes for a value
 }
 
 QString shortestDecimal(double value)

@@ -18,7 +18,8 @@ double leadingNumber(QStringView text);
 // The same, telling apart a text that does not begin with a number.
 std::optional<double> leadingNumberIfAny(QStringView text);
 
-// The value when the whole text, blanks around it aside, is one number.
+// The value when the whole text, blanks around it aside, is one number;
+// infinite when the number is beyond what a double holds.
 std::optional<double> wholeNumber(QStringView text);
 
 // The shortest decimal text that reads back as the same value: no leading

@@ -147,6 +147,13 @@ void FileChannel::writeLine(QByteArrayView text)
     if (m_mode != Mode::Append && m_mode != Mode::Output)
         raise(err::BadFileNumber);
     writeAll(text, "\r\n");
+    // A file removed while open still takes lines, but nobody will ever read
+    // them: the channel lets go of it and the line counts as not written.
+    struct stat status;
+    if (m_mode == Mode::Append && ::fstat(m_fd, &status) == 0 && status.st_nlink == 0) {
+        abandon();
+        raise(err::BadFileNumber);
+    }
 }
 
 // One system call for the text and its line end in the usual case.

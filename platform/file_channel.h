@@ -32,7 +32,8 @@ public:
     // The next line, leading blanks dropped. Past the end: failure 62.
     QByteArray readItem();
     // Writes the text and CR LF; the bytes reach the operating system before
-    // this returns.
+    // this returns. A file that was removed while open is let go of, and the
+    // line is failure 52, as for a closed channel.
     void writeLine(QByteArrayView text);
     // Closing a closed channel does nothing.
     void close();

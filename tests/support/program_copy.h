@@ -9,6 +9,9 @@
 struct ProgramCopy {
     QTemporaryDir dir;
     QProcess process;
+    // A command the program is started through, such as setpriv to run it
+    // as another user; empty to start it directly.
+    QStringList launcher;
 
     ProgramCopy()
     {
@@ -33,7 +36,10 @@ struct ProgramCopy {
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.start(program(), {});
+        if (launcher.isEmpty())
+            process.start(program(), {});
+        else
+            process.start(launcher.first(), launcher.mid(1) << program());
         if (!process.waitForStarted(10000))
             qFatal("the program did not start");
     }

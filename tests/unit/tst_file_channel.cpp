@@ -64,6 +64,20 @@ private slots:
         channel.close();
     }
 
+    void fileRemovedWhileOpenIsLetGo()
+    {
+        FileChannel channel;
+        channel.openAppend(path("removed.txt"));
+        channel.writeLine("kept");
+        QVERIFY(QFile::remove(path("removed.txt")));
+        QCOMPARE(failureNumberOf([&] { channel.writeLine("nowhere"); }), err::BadFileNumber);
+        QVERIFY(!channel.isOpen());
+        channel.openAppend(path("removed.txt"));  // opening again makes a new file
+        channel.writeLine("again");
+        channel.close();
+        QCOMPARE(readBytes(path("removed.txt")), QByteArray("again\r\n"));
+    }
+
     void inputHandsOutItemsThenFailsPastEnd()
     {
         writeBytes(path("items.ini"), "[Port]\r\n  2575\r\n");
