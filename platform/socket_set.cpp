@@ -51,7 +51,10 @@ QString socketSource()
     raise(number, socketSource());
 }
 
-constexpr qsizetype kMostTakenPerEvent = 64 * 1024 * 1024;
+// What one data-arrival event takes from the network at the most. A sender
+// that streams faster than the window works still gets its answers, and the
+// window stays responsive, because each event ends after this much.
+constexpr qsizetype kMostTakenPerEvent = 256 * 1024;
 
 }  // namespace
 
@@ -77,6 +80,7 @@ SocketSet::~SocketSet()
 {
     for (auto &[index, e] : m_elements)
         closeElement(*e);
+    releaseParkedListener();
 }
 
 SocketSet::Element &SocketSet::element(qint16 index) const
@@ -158,6 +162,13 @@ SocketSet::State SocketSet::state(qint16 index) const
 void SocketSet::Listen(qint16 index)
 {
     Element &e = closedElement(index);
+    if (m_parkedListener >= 0 && e.localPort == m_parkedPort) {
+        e.fd = std::exchange(m_parkedListener, -1);
+        e.state = State::Listening;
+        ++e.generation;
+        watch(index, e);
+        return;
+    }
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0)
         raiseSocket(socketNumberOf(errno));
@@ -225,8 +236,14 @@ void SocketSet::closeElement(Element &e)
             notifier->release()->deleteLater();
         }
     }
-    if (e.fd >= 0)
+    if (e.state == State::Listening) {
+        releaseParkedListener();
+        m_parkedListener = e.fd;
+        m_parkedPort = e.localPort;
+        QMetaObject::invokeMethod(this, &SocketSet::releaseParkedListener, Qt::QueuedConnection);
+    } else if (e.fd >= 0) {
         ::close(e.fd);
+    }
     e.fd = -1;
     e.state = State::Closed;
     ++e.generation;
@@ -312,7 +329,12 @@ void SocketSet::onReadable(qint16 index)
     while (e.received.size() < kMostTakenPerEvent) {
         const ssize_t n = ::recv(e.fd, buffer, sizeof buffer, 0);
         if (n > 0) {
-            e.received.append(buffer, n);
+            // Rows keep these bytes for the whole run: hold them at their
+            // exact size rather than with the spare room appending leaves.
+            if (e.received.isEmpty())
+                e.received = QByteArray(buffer, n);
+            else
+                e.received.append(buffer, n);
             if (size_t(n) < sizeof buffer)
                 break;  // the rest, if any, comes with the next event
             continue;
@@ -333,6 +355,8 @@ void SocketSet::onReadable(qint16 index)
         const auto still = m_elements.find(index);
         return still != m_elements.end() && still->second->generation == generation ? still->second.get() : nullptr;
     };
+    if (e.received.capacity() > e.received.size() + e.received.size() / 8)
+        e.received.squeeze();
     if (!e.received.isEmpty()) {
         emit DataArrival(index, qint32(qMin<qsizetype>(e.received.size(), std::numeric_limits<qint32>::max())));
         if (!current())
@@ -370,6 +394,12 @@ void SocketSet::onWritable(qint16 index)
         return;
     }
     e.writable->setEnabled(false);
+}
+
+void SocketSet::releaseParkedListener()
+{
+    if (m_parkedListener >= 0)
+        ::close(std::exchange(m_parkedListener, -1));
 }
 
 void SocketSet::raiseError(qint16 index, qint32 number)

@@ -48,6 +48,10 @@ public:
     // Listens on LocalPort on every IPv4 address; port 0 lets the system pick
     // one, which LocalPort then reports. A port in use fails with 10048.
     void Listen(qint16 index);
+    // Closing a listening element and listening again on the same port while
+    // one event is handled (a sender closes, the listener starts over) keeps
+    // the port open throughout, so a sender that reconnects at once is not
+    // refused; a listener not taken up again closes once the event is done.
     // Takes over the connection of a request. A request that nobody accepts
     // while its event is being handled is closed.
     void Accept(qint16 index, qint32 requestId);
@@ -77,7 +81,10 @@ private:
     void onReadable(qint16 index);
     void onWritable(qint16 index);
     void raiseError(qint16 index, qint32 number);
+    void releaseParkedListener();
 
     std::map<qint16, std::unique_ptr<Element>> m_elements;
     int m_pendingRequest = -1;  // the descriptor whose request event is being handled
+    int m_parkedListener = -1;  // a listening socket closed during the current event
+    qint32 m_parkedPort = 0;
 };

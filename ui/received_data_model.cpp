@@ -27,6 +27,11 @@ QVariant ReceivedDataModel::headerData(int section, Qt::Orientation orientation,
     return {};
 }
 
+QString ReceivedDataModel::displayText(int row, qsizetype maxChars) const
+{
+    return visibleText(m_rows[size_t(row)], maxChars);
+}
+
 int ReceivedDataModel::appendEmptyRow()
 {
     const int row = int(m_rows.size());

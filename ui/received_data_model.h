@@ -22,6 +22,8 @@ public:
     int appendEmptyRow();
     void setRowBytes(int row, QByteArray bytes);
     const QByteArray &rowBytes(int row) const { return m_rows[size_t(row)]; }
+    // The row as shown, no longer than `maxChars` bytes' worth.
+    QString displayText(int row, qsizetype maxChars) const;
     void clear();
 
 private:

@@ -130,9 +130,15 @@ void ReceivedDataView::paintEvent(QPaintEvent *)
     const int left = -horizontalScrollBar()->value();
     int top = first * height - verticalScrollBar()->value();
     painter.setPen(palette().color(QPalette::Text));
+    // Shaping text costs by its length: take no more than the narrowest
+    // characters could fill, and leave the rest of a long row unshaped.
+    int narrowest = fontMetrics().horizontalAdvance(u'|');
+    for (const QChar c : QStringView(u" .,:;!il'"))
+        narrowest = qMin(narrowest, fontMetrics().horizontalAdvance(c));
+    const qsizetype fits = width / qMax(1, narrowest) + 2;
     for (int row = first; row <= last; ++row, top += height) {
         const QRect cell(left + 4, top, width - 8, height);
-        const QString text = m_model->data(m_model->index(row, 0), Qt::DisplayRole).toString();
+        const QString text = m_model->displayText(row, fits);
         painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                          fontMetrics().elidedText(text, Qt::ElideRight, cell.width()));
     }

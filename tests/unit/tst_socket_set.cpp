@@ -98,6 +98,34 @@ private slots:
         QCOMPARE(closes.size(), 1);
     }
 
+    // A sender connecting while the listener is closed and opened again within
+    // one event is taken, not refused; a listener not opened again lets go
+    // of its port once the event is over.
+    void listeningAgainWithinOneEventKeepsThePortOpen()
+    {
+        SocketSet set;
+        set.setLocalPort(0, 0);
+        set.Listen(0);
+        const quint16 port = quint16(set.LocalPort(0));
+        set.Load(1);
+        connect(&set, &SocketSet::ConnectionRequest, this, [&](qint16, qint32 request) { set.Accept(1, request); });
+        Sender early;
+        early.socket.connectToHost(QHostAddress::LocalHost, port);  // waits in the backlog: no event handled yet
+        set.Close(0);
+        set.setLocalPort(0, port);
+        set.Listen(0);
+        QVERIFY(early.connectTo(port) || early.socket.state() == QAbstractSocket::ConnectedState);
+        QTRY_COMPARE(set.state(1), SocketSet::State::Connected);
+        set.SendData(1, "taken");
+        QVERIFY(early.waitForBytes(5));
+
+        set.Close(0);
+        SocketSet other;
+        other.setLocalPort(0, port);
+        QCOMPARE(failureNumberOf([&] { other.Listen(0); }), err::SocketAddressInUse);  // held until the event is over
+        QTRY_COMPARE(failureNumberOf([&] { other.Close(0); other.Listen(0); }), err::NoNumber);
+    }
+
     void sendingMoreThanTheNetworkTakesAtOnceKeepsOrder()
     {
         SocketSet set;
