@@ -4,8 +4,15 @@
 #include <QLineEdit>
 #include <QTimer>
 
+#include "ui/frame_texts.h"
 #include "ui/frm_setup.h"
 #include "ui/repaint_pacer.h"
+
+namespace {
+
+constexpr int kFrameMs = 33;
+
+}  // namespace
 
 frmInterface::frmInterface(OperatorPort &port, QWidget *parent) : QMainWindow(parent), m_port(port)
 {
@@ -18,7 +25,9 @@ frmInterface::frmInterface(OperatorPort &port, QWidget *parent) : QMainWindow(pa
     buildLayout();
     buildMenus();
     connectEvents();
-    paceRepaints(this, 16);
+    // Rows and texts that change with every arrival reach the screen once a frame.
+    paceRepaints(this, kFrameMs);
+    m_frameTexts = new FrameTexts(kFrameMs, this);
 }
 
 frmInterface::~frmInterface()

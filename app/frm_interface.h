@@ -33,6 +33,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
+class FrameTexts;
 class ReceivedDataModel;
 class ReceivedDataView;
 class frmSetup;
@@ -219,6 +220,8 @@ private:
     FileChannel m_settingsFile;
     FileChannel m_dataFile;
     QPointer<frmSetup> m_setup;
+    QByteArray m_shownAck;  // the answer txtSendData shows
+    FrameTexts *m_frameTexts;
     std::array<QIcon, 7> m_pictures;
     Picture m_shownPicture = Picture::Program;
 };

@@ -7,6 +7,7 @@
 #include "core/basic_numbers.h"
 #include "ui/frm_setup.h"
 #include "ui/received_data_model.h"
+#include "ui/frame_texts.h"
 
 // Runs once before the window is first shown, and again when an arrival
 // recovers from a counter overflow. A failure ends start-up at its step with
@@ -20,7 +21,7 @@ void frmInterface::Form_Load()
         strMessagesFileName = programFile(QStringLiteral("ifreport.txt"));
         reportEvent("Program started.");
         ReadProgramInformation();
-        setWindowTitle(Setup().txtInterfaceName->text());
+        m_frameTexts->showNow(this, Setup().txtInterfaceName->text());
         receivedData->clear();
         const QString port = shortestDecimal(leadingNumber(settings.strPort));
         txtRemotePort->setText(port);

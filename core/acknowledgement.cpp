@@ -4,6 +4,7 @@
 
 #include "core/frame_code.h"
 #include "ui/frm_setup.h"
+#include "ui/frame_texts.h"
 
 namespace {
 
@@ -36,5 +37,5 @@ void frmInterface::PrepareAck()
     ack += settings.strMSASegment.toLatin1();
     appendFrameCharacters(ack, setup.txtETF);
     strSend2 = std::move(ack);
-    txtDateTime->setText(strDateTime);
+    m_frameTexts->show(txtDateTime, strDateTime);
 }

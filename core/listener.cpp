@@ -7,6 +7,7 @@
 
 #include "core/basic_numbers.h"
 #include "core/report_lines.h"
+#include "ui/frame_texts.h"
 
 namespace {
 
@@ -22,9 +23,10 @@ qint32 portOf(const QLineEdit *box)
 // the remaining steps undone and goes back to whoever started it.
 void frmInterface::cmdStart_Click()
 {
-    txtSendData->clear();
-    txtItemCount->setText(QStringLiteral("0"));
-    txtDateTime->clear();
+    m_frameTexts->showNow(txtSendData, QString());
+    m_shownAck.clear();
+    m_frameTexts->showNow(txtItemCount, QStringLiteral("0"));
+    m_frameTexts->showNow(txtDateTime, QString());
     txtInterfaceStatus->setText(QStringLiteral("Start Requested"));
     showPicture(Picture::Start);
     OpenFile();

@@ -8,6 +8,7 @@
 #include "core/visible_text.h"
 #include "ui/frm_setup.h"
 #include "ui/received_data_model.h"
+#include "ui/frame_texts.h"
 
 // Everything waiting on the socket is one transaction: one row, one line of
 // the data file, one count and one acknowledgement. The line reaches the
@@ -46,7 +47,7 @@ int frmInterface::takeArrival(qint16 index, QByteArray &received)
     const int row = receivedData->appendEmptyRow();
     received = Winsock.GetData(index);
     lngItemCount = checkedAdd<qint32>(lngItemCount, 1);
-    txtItemCount->setText(QString::number(lngItemCount));
+    m_frameTexts->show(txtItemCount, QString::number(lngItemCount));
     if (settings.intShowCount == 1)
         AddTransactionCount();
     return row;
@@ -60,7 +61,10 @@ void frmInterface::storeAndAcknowledge(qint16 index, const QByteArray &received,
     receivedData->setRowBytes(row, received);
     lngTempCounter = checkedAdd<qint32>(lngTempCounter, 1);
     PrepareAck();
-    txtSendData->setText(visibleText(strSend2));
+    if (strSend2 != m_shownAck) {  // most answers repeat the one before
+        m_shownAck = strSend2;
+        m_frameTexts->show(txtSendData, visibleText(strSend2));
+    }
     Winsock.SendData(index, strSend2);
     intFileCounter = checkedAdd<qint16>(intFileCounter, 1);
     lblFileCounter->setText(QString::number(intFileCounter));
@@ -153,5 +157,5 @@ void frmInterface::CloseFile()
 
 void frmInterface::AddTransactionCount()
 {
-    setWindowTitle(settings.strInterfaceName + u' ' + txtItemCount->text());
+    m_frameTexts->show(this, settings.strInterfaceName + u' ' + m_frameTexts->text(txtItemCount));
 }

@@ -35,9 +35,17 @@ void QtOperatorPort::EndNow()
     std::_Exit(0);
 }
 
+// Zones change their offset only on a whole minute, so the offset found
+// once holds until the minute is over.
 QDateTime QtOperatorPort::Now() const
 {
-    return QDateTime::currentDateTime();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now < m_offsetFrom || now >= m_offsetUntil) {
+        m_offset = QDateTime::fromMSecsSinceEpoch(now).offsetFromUtc();
+        m_offsetFrom = now;
+        m_offsetUntil = now - now % 60000 + 60000;
+    }
+    return QDateTime::fromMSecsSinceEpoch(now, Qt::OffsetFromUTC, m_offset);
 }
 
 QString QtOperatorPort::ProgramDirectory() const

@@ -12,4 +12,11 @@ public:
     [[noreturn]] void EndNow() override;
     QDateTime Now() const override;
     QString ProgramDirectory() const override;
+
+private:
+    // The local time's offset from UTC, and the span of UTC milliseconds it
+    // holds for: looking it up reads the time zone, too slow for every arrival.
+    mutable int m_offset = 0;
+    mutable qint64 m_offsetFrom = 0;
+    mutable qint64 m_offsetUntil = 0;
 };

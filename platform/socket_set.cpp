@@ -65,6 +65,7 @@ struct SocketSet::Element {
     State state = State::Closed;
     int fd = -1;
     quint64 generation = 0;  // changes whenever the element is closed or takes a new socket
+    bool handling = false;   // its event is being handled (a message box may run events meanwhile)
     QByteArray received;
     QByteArray outgoing;
     std::unique_ptr<QSocketNotifier> readable;
@@ -294,6 +295,10 @@ void SocketSet::onAcceptable(qint16 index)
         if (found == m_elements.end() || found->second->state != State::Listening)
             return;
         Element &e = *found->second;
+        if (e.handling) {
+            e.readable->setEnabled(false);  // one request at a time; taken up when the first is done
+            return;
+        }
         const int fd = ::accept4(e.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
@@ -302,17 +307,17 @@ void SocketSet::onAcceptable(qint16 index)
                 raiseError(index, socketNumberOf(errno));
             return;
         }
-        // One request at a time: the listener is quiet while its event is handled.
         const quint64 generation = e.generation;
-        e.readable->setEnabled(false);
-        const int outerRequest = std::exchange(m_pendingRequest, fd);
+        e.handling = true;
+        m_pendingRequest = fd;
         emit ConnectionRequest(index, fd);
         if (m_pendingRequest == fd)
             ::close(fd);  // nobody took it
-        m_pendingRequest = outerRequest;
+        m_pendingRequest = -1;
         const auto still = m_elements.find(index);
         if (still == m_elements.end() || still->second->generation != generation)
             return;
+        still->second->handling = false;
         still->second->readable->setEnabled(true);
     }
 }
@@ -323,6 +328,12 @@ void SocketSet::onReadable(qint16 index)
     if (found == m_elements.end() || found->second->state != State::Connected)
         return;
     Element &e = *found->second;
+    if (e.handling) {
+        // An event of this element is still being handled: stay quiet until
+        // it is done rather than handle another one inside it.
+        e.readable->setEnabled(false);
+        return;
+    }
     bool peerClosed = false;
     int error = 0;
     char buffer[64 * 1024];
@@ -348,29 +359,29 @@ void SocketSet::onReadable(qint16 index)
         break;
     }
 
-    // One event at a time per element: quiet while its handler runs.
-    const quint64 generation = e.generation;
-    e.readable->setEnabled(false);
-    const auto current = [&]() -> Element * {
-        const auto still = m_elements.find(index);
-        return still != m_elements.end() && still->second->generation == generation ? still->second.get() : nullptr;
-    };
     if (e.received.capacity() > e.received.size() + e.received.size() / 8)
         e.received.squeeze();
+    const quint64 generation = e.generation;
+    Element *current = &e;
     if (!e.received.isEmpty()) {
+        e.handling = true;
         emit DataArrival(index, qint32(qMin<qsizetype>(e.received.size(), std::numeric_limits<qint32>::max())));
-        if (!current())
-            return;
+        const auto still = m_elements.find(index);
+        if (still == m_elements.end() || still->second->generation != generation)
+            return;  // closed or replaced meanwhile
+        current = still->second.get();
+        current->handling = false;
     }
-    if (error != 0) {
-        raiseError(index, socketNumberOf(error));
+    if (error != 0 || peerClosed) {
+        current->readable->setEnabled(false);  // nothing more will come
+        if (error != 0)
+            raiseError(index, socketNumberOf(error));
+        else
+            emit CloseEvent(index);
         return;
     }
-    if (peerClosed) {
-        emit CloseEvent(index);
-        return;
-    }
-    current()->readable->setEnabled(true);
+    if (!current->readable->isEnabled())
+        current->readable->setEnabled(true);
 }
 
 void SocketSet::onWritable(qint16 index)

@@ -9,6 +9,7 @@
 #include "core/port_text.h"
 #include "core/report_lines.h"
 #include "ui/frm_setup.h"
+#include "ui/frame_texts.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ void frmInterface::cmdSave_Click()
     mnuFileStartInterface->setEnabled(true);
     mnuOptionsEditRemoteSettings->setEnabled(true);
     mnuOptionsSaveRemoteSettings->setEnabled(false);
-    setWindowTitle(Setup().txtInterfaceName->text());
+    m_frameTexts->showNow(this, Setup().txtInterfaceName->text());
 }
 
 // The toggles only decide what the next start-up does; the file is

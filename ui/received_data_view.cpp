@@ -19,17 +19,21 @@ ReceivedDataView::ReceivedDataView(QWidget *parent) : QAbstractScrollArea(parent
         updateScrollRanges();
         viewport()->update();
     });
+    m_rowsArrived.setSingleShot(true);
+    m_rowsArrived.setInterval(16);
+    connect(&m_rowsArrived, &QTimer::timeout, this, &ReceivedDataView::rowsAppended);
 }
 
 void ReceivedDataView::setModel(ReceivedDataModel *model)
 {
     m_model = model;
     m_header->setModel(model);
-    connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
-        m_followNewRows = isScrolledToBottom();
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (!m_rowsArrived.isActive())
+            m_rowsArrived.start();
     });
-    connect(model, &QAbstractItemModel::rowsInserted, this, &ReceivedDataView::rowsAppended);
     connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        m_rowsArrived.stop();
         updateScrollRanges();
         verticalScrollBar()->setValue(0);
         viewport()->update();
@@ -79,8 +83,9 @@ void ReceivedDataView::scrollToBottom()
 
 void ReceivedDataView::rowsAppended()
 {
+    const bool follow = isScrolledToBottom();  // where the operator left it, before the new rows
     updateScrollRanges();
-    if (m_followNewRows)
+    if (follow)
         scrollToBottom();
     viewport()->update();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QTimer>
 
 class QHeaderView;
 class ReceivedDataModel;
@@ -12,7 +13,9 @@ class ReceivedDataModel;
 // rows in sight are painted.
 //
 // The newest row comes into sight by itself while the view is scrolled to
-// the bottom; scrolled up, the view keeps its place.
+// the bottom; scrolled up, the view keeps its place. New rows reach the
+// scroll bar a frame later, all at once: changing its range lays out the
+// whole scroll area, too much to do for every arrival.
 class ReceivedDataView final : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -42,5 +45,5 @@ private:
 
     ReceivedDataModel *m_model = nullptr;
     QHeaderView *m_header;
-    bool m_followNewRows = true;  // decided before rows come, from where the view stood
+    QTimer m_rowsArrived;  // runs while appended rows wait to reach the scroll bar
 };

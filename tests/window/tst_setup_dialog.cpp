@@ -77,7 +77,7 @@ private slots:
                                                  2575));
         QCOMPARE(f.window->settings.strInterfaceName, QStringLiteral("West lab"));
         QCOMPARE(f.window->settings.intShowCount, qint16(1));
-        QCOMPARE(f.window->windowTitle(), QStringLiteral("West lab "));  // the name, a blank and the (empty) count
+        QTRY_COMPARE(f.window->windowTitle(), QStringLiteral("West lab "));  // the name, a blank and the (empty) count
         QVERIFY(f.port.boxes.isEmpty());
     }
 
