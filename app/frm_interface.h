@@ -18,7 +18,10 @@
 
 #include <array>
 #include <functional>
+#include <optional>
+#include <utility>
 
+#include "core/ack_layout.h"
 #include "platform/failure.h"
 #include "platform/file_channel.h"
 #include "platform/operator_port.h"
@@ -221,6 +224,7 @@ private:
     FileChannel m_dataFile;
     QPointer<frmSetup> m_setup;
     QByteArray m_shownAck;  // the answer txtSendData shows
+    std::optional<std::pair<AckSources, AckParts>> m_ack;  // the answer's parts, with what they were built from
     FrameTexts *m_frameTexts;
     std::array<QIcon, 7> m_pictures;
     Picture m_shownPicture = Picture::Program;

@@ -2,40 +2,27 @@
 
 #include <QLineEdit>
 
-#include "core/frame_code.h"
-#include "ui/frm_setup.h"
 #include "ui/frame_texts.h"
-
-namespace {
-
-// The frame characters of five code fields, in field order; "0" is no character.
-void appendFrameCharacters(QByteArray &ack, const std::array<QLineEdit *, ProgramInformation::kFrameCodes> &codes)
-{
-    for (const QLineEdit *code : codes) {
-        const QString text = code->text();
-        if (text != u'0')
-            ack += frameCharacter(text);
-    }
-}
-
-}  // namespace
+#include "ui/frm_setup.h"
 
 // The frame codes are read from the setup fields as they stand, so codes
-// being edited in the open setup dialog already shape the next answer.
+// being edited in the open setup dialog already shape the next answer. The
+// parts around the stamp are built again only when what they come from has
+// changed.
 void frmInterface::PrepareAck()
 {
     BuildDateTime();
     const frmSetup &setup = Setup();
-    QByteArray ack;
-    appendFrameCharacters(ack, setup.txtSTF);
-    ack += "MSH";
-    ack += settings.strAckBeforeDate.toLatin1();
-    ack += strDateTime.toLatin1();
-    ack += settings.strAckAfterDate.toLatin1();
-    ack += '\r';
-    ack += "MSA";
-    ack += settings.strMSASegment.toLatin1();
-    appendFrameCharacters(ack, setup.txtETF);
-    strSend2 = std::move(ack);
+    AckSources sources;
+    for (int i = 0; i < ProgramInformation::kFrameCodes; ++i) {
+        sources.startCodes[i] = setup.txtSTF[i]->text();
+        sources.endCodes[i] = setup.txtETF[i]->text();
+    }
+    sources.beforeDate = settings.strAckBeforeDate;
+    sources.afterDate = settings.strAckAfterDate;
+    sources.msaSegment = settings.strMSASegment;
+    if (!m_ack || m_ack->first != sources)
+        m_ack.emplace(sources, ackParts(sources));
+    strSend2 = m_ack->second.head + strDateTime.toLatin1() + m_ack->second.tail;
     m_frameTexts->show(txtDateTime, strDateTime);
 }

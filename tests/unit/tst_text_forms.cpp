@@ -1,6 +1,7 @@
 // Stamps, numbers and how they are printed into files and shown.
 #include <QtTest>
 
+#include "core/ack_layout.h"
 #include "core/basic_numbers.h"
 #include "core/frame_code.h"
 #include "core/report_lines.h"
@@ -211,6 +212,19 @@ private slots:
         } catch (const Failure &failure) {
             QCOMPARE(-failure.number, result);
         }
+    }
+
+    void acknowledgementAroundItsStamp()
+    {
+        AckSources sources{{"11", "0", "0", "0", "0"}, {"28", "13", "0", "0", "0"}, "|||||", "||ACK|||||||||", "|AA||||||"};
+        const AckParts parts = ackParts(sources);
+        QCOMPARE(parts.head + "200509121430" + parts.tail,
+                 QByteArray("\x0bMSH|||||200509121430||ACK|||||||||\rMSA|AA||||||\x1c\r"));
+        sources.startCodes = {"0", "0", "0", "0", "0"};
+        sources.endCodes = {"0", "0", "0", "0", "0"};
+        QCOMPARE(ackParts(sources).tail, QByteArray("||ACK|||||||||\rMSA|AA||||||"));  // no CR after the MSA text
+        sources.endCodes[4] = QStringLiteral("x");
+        QVERIFY_THROWS_EXCEPTION(Failure, ackParts(sources));
     }
 
     void visibleText()

@@ -42,6 +42,9 @@ private slots:
         QCOMPARE(w.windowTitle(), QStringLiteral("Interface"));  // the count is not shown
         QTRY_COMPARE(w.shownPicture(), Picture::Connect);  // the flash ends connected
         QVERIFY(!w.tmrFlash->isActive());
+
+        f.window->Setup().txtETF[2]->setText(QStringLiteral("10"));  // a code changed between two arrivals
+        QCOMPARE(sender.exchange(kMessage, kDefaultAck.size() + 1), kDefaultAck + "\n");
     }
 
     void anyBytesAreStoredExactlyAndAnswered()
