@@ -98,6 +98,10 @@ private slots:
         ListeningFixture f;
         f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}}, 1));
         QVERIFY(f.load());
+        f.window->mnuOptionsSaveRemoteSettings->trigger();  // right after start-up, without Edit: saved as it is
+        QVERIFY(f.port.boxes.isEmpty());
+        QCOMPARE(viewingArrangement(*f.window), kViewing);
+        QVERIFY(f.window->mnuFileStopInterface->isEnabled());  // as laid out, untouched
         const quint16 chosen = freePort();
         f.window->cmdEdit->click();
         f.window->txtRemotePort->setText(QString::number(chosen));
@@ -106,18 +110,6 @@ private slots:
         Sender sender;
         QVERIFY(sender.connectTo(chosen));
         QVERIFY(!sender.exchange("MSH|x", 30).isEmpty());
-    }
-
-    void saveFromTheMenuRightAfterStartUp()
-    {
-        ListeningFixture f;
-        f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}}, 2575));
-        QVERIFY(f.load());
-        QVERIFY(f.window->mnuOptionsSaveRemoteSettings->isEnabled());  // as the layout has it
-        f.window->mnuOptionsSaveRemoteSettings->trigger();
-        QVERIFY(f.port.boxes.isEmpty());
-        QCOMPARE(viewingArrangement(*f.window), kViewing);
-        QVERIFY(f.window->mnuFileStopInterface->isEnabled());
     }
 
     void togglesRewriteTheFileAtOnce()
@@ -156,86 +148,51 @@ private slots:
         QCOMPARE(f.port.boxTexts(), QStringList{QStringLiteral("The CORVCONF.INI file could not be opened.")});
     }
 
-    void exitWithoutTheWarningReportsAndEnds()
+    void exitAndCloseRequest_data()
     {
-        ListeningFixture f;
-        QVERIFY(f.startListening({{"[ExitWarning]", "False"}}));
-        Sender sender;
-        QVERIFY(sender.connectTo(f.listenPort));
-        QTRY_COMPARE(f.window->Winsock.state(1), SocketSet::State::Connected);
-        f.window->cmdExit->click();
-        QVERIFY(f.port.ended);
-        QVERIFY(f.port.boxes.isEmpty());
-        QCOMPARE(f.reportLines().last(), QByteArray("200503050907Program was ended."));
-        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Closed);
-        QVERIFY(sender.waitUntilDropped());
-    }
-
-    void exitWithTheWarning()
-    {
-        ListeningFixture f;
-        QVERIFY(f.startListening());
-        const QList<QByteArray> before = f.reportLines();
-        f.window->mnuFileExit->trigger();  // answered No
-        QVERIFY(!f.port.ended);
-        QCOMPARE(f.port.boxTexts(), QStringList{kExitQuestion});
-        const ScriptedPort::Box &question = f.port.boxes[0];
-        QCOMPARE(question.title, QStringLiteral("Exit Corvane"));
-        QCOMPARE(question.defaultButton, OperatorPort::Default::Second);
-        QCOMPARE(question.icon, OperatorPort::Icon::Question);
-        QCOMPARE(f.window->lblDataFile->text(), QStringLiteral("open"));
-        Sender sender;
-        QVERIFY(sender.connectTo(f.listenPort));
-        QVERIFY(!sender.exchange("MSH|still running", 30).isEmpty());
-
-        f.port.answers = {OperatorPort::Answer::Yes};
-        f.window->cmdExit->click();
-        QVERIFY(f.port.ended);
-        QVERIFY(!f.reportLines().contains("200503050907Program was ended."));
-        QVERIFY(sender.waitUntilDropped());
-    }
-
-    void onlyTrueExactlyAsksBeforeExit()
-    {
-        ListeningFixture f;
-        f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}, {"[ExitWarning]", "true"}}, 2575));
-        QVERIFY(f.load());
-        f.window->cmdExit->click();
-        QVERIFY(f.port.ended);
-        QVERIFY(f.port.boxes.isEmpty());
-        QCOMPARE(f.reportLines().last(), QByteArray("200503050907Program was ended."));
-    }
-
-    void closeRequest_data()
-    {
+        QTest::addColumn<bool>("closeBox");   // the window's close request, else the Exit button
         QTest::addColumn<QByteArray>("warning");
-        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("yes");        // the answer to the question, when asked
         QTest::addColumn<bool>("ends");
-        QTest::addColumn<bool>("reported");
-        QTest::newRow("warning off") << QByteArray("False") << false << true << true;
-        QTest::newRow("warning on, Yes") << QByteArray("True") << true << true << false;
-        QTest::newRow("warning on, No") << QByteArray("True") << false << false << false;
+        QTest::addColumn<bool>("reported");  // "Program was ended." written
+        QTest::newRow("Exit, warning off") << false << QByteArray("False") << false << true << true;
+        QTest::newRow("Exit, warning on, Yes") << false << QByteArray("True") << true << true << false;
+        QTest::newRow("Exit, warning on, No") << false << QByteArray("True") << false << false << false;
+        QTest::newRow("Exit, only True exactly asks") << false << QByteArray("true") << false << true << true;
+        QTest::newRow("close box, warning off") << true << QByteArray("False") << false << true << true;
+        QTest::newRow("close box, warning on, Yes") << true << QByteArray("True") << true << true << false;
+        QTest::newRow("close box, warning on, No") << true << QByteArray("True") << false << false << false;
     }
-    void closeRequest()
+    void exitAndCloseRequest()
     {
+        QFETCH(bool, closeBox);
         QFETCH(QByteArray, warning);
         QFETCH(bool, yes);
         QFETCH(bool, ends);
         QFETCH(bool, reported);
         ListeningFixture f;
         QVERIFY(f.startListening({{"[ExitWarning]", warning}}));
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        QTRY_COMPARE(f.window->Winsock.state(1), SocketSet::State::Connected);
+        f.port.answers = {yes ? OperatorPort::Answer::Yes : OperatorPort::Answer::No};
         f.window->show();
-        if (yes)
-            f.port.answers = {OperatorPort::Answer::Yes};
-        f.window->close();
+        if (closeBox)
+            f.window->close();
+        else
+            f.window->cmdExit->click();
         QCOMPARE(f.port.ended, ends);
-        QCOMPARE(f.port.boxes.size(), warning == "True" ? 1 : 0);
-        QCOMPARE(f.reportLines().contains("200503050907Program was ended."), reported);
-        if (!ends) {  // No changes nothing: the window and the listener are still there
+        QCOMPARE(f.reportLines().last() == "200503050907Program was ended.", reported);
+        QCOMPARE(f.port.boxTexts(), warning == "True" ? QStringList{kExitQuestion} : QStringList{});
+        if (warning == "True") {
+            QCOMPARE(f.port.boxes[0].title, QStringLiteral("Exit Corvane"));
+            QCOMPARE(f.port.boxes[0].defaultButton, OperatorPort::Default::Second);
+        }
+        if (ends) {
+            QVERIFY(sender.waitUntilDropped());  // every socket closed first
+        } else {  // No changes nothing: the window and the listener are still there
             QVERIFY(f.window->isVisible());
-            Sender sender;
-            QVERIFY(sender.connectTo(f.listenPort));
-            QVERIFY(!sender.exchange("MSH|x", 30).isEmpty());
+            QVERIFY(!sender.exchange("MSH|still running", 30).isEmpty());
         }
     }
 
@@ -250,19 +207,6 @@ private slots:
         QCOMPARE(lines[3], QStringLiteral("Version 1.8.4"));
         QCOMPARE(lines[4], QStringLiteral("View the file README.TXT for setup instructions."));
         QCOMPARE(f.port.boxes[0].title, frmInterface::applicationTitle());
-    }
-
-    void setupCommandDisablesTheWindowUntilTheDialogCloses()
-    {
-        ListeningFixture f;
-        f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}}, 2575));
-        QVERIFY(f.load());
-        f.window->mnuOptionsSetup->trigger();
-        QVERIFY(!f.window->isEnabled());
-        QVERIFY(f.window->Setup().isVisible());
-        f.window->Setup().cmdExit->click();
-        QVERIFY(f.window->isEnabled());
-        QVERIFY(!f.window->setupExists());
     }
 };
 

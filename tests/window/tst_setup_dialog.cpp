@@ -107,30 +107,25 @@ private slots:
         }
     }
 
-    void exitDiscardsUnsavedEdits()
+    void exitOrTheCloseBoxDiscardsUnsavedEdits()
     {
         SetupFixture f;
-        frmSetup &d = f.open();
-        const QByteArray before = f.settingsFile();
-        d.cmdEdit->click();
-        d.txtInterfaceName->setText(QStringLiteral("Never saved"));
-        d.cmdExit->click();
-        QVERIFY(f.window->isEnabled());
-        QVERIFY(!f.window->setupExists());
+        const QByteArray before = [&] { f.open(); return f.settingsFile(); }();
+        for (const bool closeBox : {false, true}) {
+            frmSetup &d = f.window->Setup();
+            d.cmdEdit->click();
+            d.txtInterfaceName->setText(QStringLiteral("Never saved"));
+            if (closeBox)
+                d.close();
+            else
+                d.cmdExit->click();
+            QVERIFY(f.window->isEnabled());
+            QVERIFY(!f.window->setupExists());
+            f.window->mnuOptionsSetup->trigger();
+        }
         QCOMPARE(f.settingsFile(), before);
-        f.window->mnuOptionsSetup->trigger();
         QCOMPARE(f.window->Setup().txtInterfaceName->text(), QStringLiteral("Lab"));
         QCOMPARE(dialogState(f.window->Setup()), kViewing);
-    }
-
-    void closeBoxActsAsExit()
-    {
-        SetupFixture f;
-        frmSetup &d = f.open();
-        d.cmdEdit->click();
-        d.close();
-        QVERIFY(f.window->isEnabled());
-        QVERIFY(!f.window->setupExists());
     }
 
     void tabbingIntoTheDataFileFieldOffersTheChooser()

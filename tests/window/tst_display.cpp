@@ -1,31 +1,30 @@
-// The received-data list: rows hold the bytes exactly, and the view follows
-// new rows only while the operator has not scrolled up.
+// What the operator sees of arrivals: rows that keep the bytes, a list that
+// follows new rows only from the bottom, and texts shown once a frame.
 #include <QtTest>
 
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QScrollBar>
 
+#include "ui/frame_texts.h"
 #include "ui/received_data_model.h"
 #include "ui/received_data_view.h"
 
-class ReceivedDataViewTest : public QObject {
+class ArrivalDisplay : public QObject {
     Q_OBJECT
 private slots:
     void rowsKeepTheBytesAndShowControlCharacters()
     {
         ReceivedDataModel model;
         const int row = model.appendEmptyRow();
-        QCOMPARE(model.data(model.index(row, 0), Qt::DisplayRole).toString(), QString());
         model.setRowBytes(row, QByteArray("\x0bMSH|\xe9\0\x1c\r", 9));
         QCOMPARE(model.rowBytes(row), QByteArray("\x0bMSH|\xe9\0\x1c\r", 9));
         QCOMPARE(model.data(model.index(row, 0), Qt::DisplayRole).toString(),
                  QStringLiteral("<VT>MSH|\u00e9<NUL><FS><CR>"));
         QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Data In"));
-        model.clear();
-        QCOMPARE(model.rowCount(), 0);
     }
 
-    void followsNewRowsOnlyFromTheBottom()
+    void listFollowsNewRowsOnlyFromTheBottom()
     {
         ReceivedDataModel model;
         ReceivedDataView view;
@@ -37,35 +36,38 @@ private slots:
                 model.setRowBytes(model.appendEmptyRow(), QByteArray::number(model.rowCount()));
         };
         const auto lastRowInSight = [&] { return view.firstVisibleRow() + view.visibleRowCount() >= model.rowCount(); };
-        append(3);
-        QCOMPARE(view.firstVisibleRow(), 0);  // everything fits: nothing to scroll
         append(200);
         QTRY_VERIFY(lastRowInSight());
-        QVERIFY(view.isScrolledToBottom());
-
         view.verticalScrollBar()->setValue(view.rowHeight() * 10);  // the operator looks at older rows
         append(50);
         QTRY_COMPARE(view.verticalScrollBar()->maximum(), model.rowCount() * view.rowHeight() - view.viewport()->height());
         QCOMPARE(view.firstVisibleRow(), 10);
-
         view.scrollToBottom();  // back at the bottom, it follows again
         append(5);
         QTRY_VERIFY(lastRowInSight());
-
         model.clear();
         QCOMPARE(view.verticalScrollBar()->maximum(), 0);
     }
 
-    void columnSpansTheWidthItIsGiven()
+    void textsReachTheScreenOnceAFrameLatestFirst()
     {
-        ReceivedDataModel model;
-        ReceivedDataView view;
-        view.setModel(&model);
-        view.setColumnWidth(0, 321);
-        QCOMPARE(view.columnWidth(0), 321);
-        QCOMPARE(view.header()->count(), 1);
+        QWidget window;
+        QLineEdit box(&window);
+        FrameTexts texts(10, nullptr);
+        texts.show(&box, QStringLiteral("1"));
+        texts.show(&box, QStringLiteral("2"));
+        texts.show(&window, QStringLiteral("Lab 2"));
+        QCOMPARE(box.text(), QString());
+        QCOMPARE(texts.text(&box), QStringLiteral("2"));
+        QTRY_COMPARE(box.text(), QStringLiteral("2"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Lab 2"));
+
+        texts.show(&box, QStringLiteral("12"));
+        texts.showNow(&box, QStringLiteral("0"));
+        texts.flush();  // the frame comes: nothing older may still be waiting
+        QCOMPARE(box.text(), QStringLiteral("0"));
     }
 };
 
-QTEST_MAIN(ReceivedDataViewTest)
-#include "tst_received_data_view.moc"
+QTEST_MAIN(ArrivalDisplay)
+#include "tst_display.moc"
