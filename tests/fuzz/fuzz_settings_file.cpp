@@ -1,10 +1,7 @@
-// Any bytes as the settings file. Reading fails only in the two ways that
-// start-up repairs (a header without its value, a count flag beyond 16
-// bits); after one read, repair and write the file is settled: read back it
-// needs no repair and is written again byte for byte.
-#include <cstdio>
-#include <cstdlib>
-
+// Any bytes as the settings file: reading fails only in the two ways that
+// start-up repairs (a header without its value, a count flag beyond 16 bits),
+// and after one read, repair and write the file is settled: read back it needs
+// no repair and is written again byte for byte.
 #include "platform/failure.h"
 #include "platform/file_channel.h"
 #include "settings/settings_format.h"
@@ -15,56 +12,37 @@ struct Items {
     QList<QByteArray> items;
     qsizetype next = 0;
     bool atEnd() const { return next >= items.size(); }
-    QByteArray readItem()
-    {
-        if (atEnd())
-            raise(err::InputPastEnd);
-        return items[next++];
-    }
+    QByteArray readItem() { return atEnd() ? (raise(err::InputPastEnd), QByteArray()) : items[next++]; }
 };
 
-[[noreturn]] void fail(const char *what, qint32 number = 0)
+void expect(bool holds, const char *what)
 {
-    std::fprintf(stderr, "settings file: %s (failure %d)\n", what, int(number));
-    std::abort();
+    if (!holds)
+        qFatal("settings file: %s", what);
 }
 
-QByteArray fileOf(const ProgramInformation &info)
+// The file the program writes after reading `file` and filling in what is blank.
+QByteArray rewritten(QByteArrayView file, bool settled)
 {
+    ProgramInformation info;
+    Items source{splitItems(file)};
+    try {
+        readSettingsItems(source, info);
+    } catch (const Failure &failure) {
+        const bool repairable = failure.number == err::InputPastEnd || failure.number == err::Overflow;
+        expect(repairable && !settled, "an unexpected failure while reading");
+    }
+    expect(!fillBlankSettings(info) || !settled, "the written file needs repair again");
     const QList<QByteArray> lines = settingsFileLines(info);
-    if (lines.size() != 41)
-        fail("the writer did not produce 41 lines");
-    QByteArray text;
-    for (const QByteArray &line : lines)
-        text += line + "\r\n";
-    return text;
+    expect(lines.size() == 41, "the writer did not give 41 lines");
+    return lines.join("\r\n") + "\r\n";
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    ProgramInformation info;
-    Items source{splitItems(QByteArrayView(data, qsizetype(size)))};
-    try {
-        readSettingsItems(source, info);
-    } catch (const Failure &failure) {
-        if (failure.number != err::InputPastEnd && failure.number != err::Overflow)
-            fail("unexpected failure while reading", failure.number);
-    }
-    fillBlankSettings(info);
-    const QByteArray written = fileOf(info);
-
-    ProgramInformation again;
-    Items back{splitItems(written)};
-    try {
-        readSettingsItems(back, again);
-    } catch (const Failure &failure) {
-        fail("the written file does not read back", failure.number);
-    }
-    if (fillBlankSettings(again))
-        fail("the written file needs repair again");
-    if (fileOf(again) != written)
-        fail("the written file, read and written again, changed");
+    const QByteArray written = rewritten(QByteArrayView(data, qsizetype(size)), false);
+    expect(rewritten(written, true) == written, "the written file, read and written again, changed");
     return 0;
 }

@@ -1,69 +1,44 @@
-// Inputs that the fuzz targets in tests/fuzz once found read wrongly, kept
-// as cases of their own.
+// Inputs that the fuzz targets in tests/fuzz once found read wrongly: a text
+// after a number too large for a double, and numbers out of a double's range
+// judged by their exponent's sign instead of their size.
 #include <QtTest>
 
 #include "core/basic_numbers.h"
 #include "core/frame_code.h"
 #include "failure_number.h"
 
-namespace {
-
-// Found by fuzz_numbers: 700 digits times 1e-260 is about 1e440.
-const QString kHugeWithNegativeExponent = QString(700, u'8') + QStringLiteral("e-260");
-// About 1e-401, written without an exponent.
-const QString kTinyWithoutExponent = QStringLiteral("0.") + QString(400, u'0') + u'1';
-
-}  // namespace
-
 class FuzzFindings : public QObject {
     Q_OBJECT
 private slots:
-    void textAfterATooLargeNumberIsNoNumber_data()
+    void readings_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::newRow("letter after") << QStringLiteral("1e999x");
-        QTest::newRow("found by fuzz_numbers") << QString::fromLatin1("2.2e1727207381\0\0\0\0\0\00072013e-\00108", 30);
-        QTest::newRow("second number after a blank") << QStringLiteral(" 1e999 1");
+        QTest::addColumn<double>("whole");  // NaN: not one number
+        QTest::addColumn<int>("leadingFailure");
+        QTest::addColumn<int>("frameFailure");
+        const QString huge = QString(700, u'8') + QStringLiteral("e-260");             // about 1e440
+        const QString tiny = QStringLiteral("0.") + QString(400, u'0') + QChar(u'1');  // about 1e-401
+        const QString nuls = QString::fromLatin1("2.2e1727207381\0\0\0\0\0\00072013e-\00108", 30);
+        const double no = qQNaN();
+        const int overflow = err::Overflow, mismatch = err::TypeMismatch, none = err::NoNumber;
+        QTest::newRow("too large, a letter after") << QStringLiteral("1e999x") << no << overflow << mismatch;
+        QTest::newRow("too large, NULs after") << nuls << no << overflow << mismatch;
+        QTest::newRow("too large, a second number after") << QStringLiteral(" 1e999 1") << no << overflow << mismatch;
+        QTest::newRow("frame code 11e912e") << QStringLiteral("11e912e") << no << overflow << mismatch;
+        QTest::newRow("too large, negative exponent") << huge << qInf() << overflow << overflow;
+        QTest::newRow("too small, no exponent") << tiny << 0.0 << none << none;
+        QTest::newRow("too small, positive exponent") << tiny + QStringLiteral("e5") << 0.0 << none << none;
     }
-    void textAfterATooLargeNumberIsNoNumber()
+    void readings()
     {
         QFETCH(QString, text);
-        QVERIFY(!wholeNumber(text).has_value());
-        // So a frame code or a switch written that way is a type mismatch.
-        QCOMPARE(failureNumberOf([&] { frameCharacter(text); }), err::TypeMismatch);
-        QCOMPARE(failureNumberOf([&] { truthValue(text); }), err::TypeMismatch);
-    }
-
-    void frameCodeFoundByFuzzing_data()
-    {
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<int>("failure");
-        QTest::newRow("11e912e") << QStringLiteral("11e912e") << err::TypeMismatch;
-        QTest::newRow("too large, negative exponent") << kHugeWithNegativeExponent << err::Overflow;
-    }
-    void frameCodeFoundByFuzzing()
-    {
-        QFETCH(QString, code);
-        QFETCH(int, failure);
-        QCOMPARE(failureNumberOf([&] { frameCharacter(code); }), failure);
-    }
-
-    void numberOutOfRangeBySize_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("overflow");  // else it reads as 0
-        QTest::newRow("too large, negative exponent") << kHugeWithNegativeExponent << true;
-        QTest::newRow("too small, no exponent") << kTinyWithoutExponent << false;
-        QTest::newRow("too small, positive exponent") << kTinyWithoutExponent + QStringLiteral("e5") << false;
-    }
-    void numberOutOfRangeBySize()
-    {
-        QFETCH(QString, text);
-        QFETCH(bool, overflow);
-        QCOMPARE(failureNumberOf([&] { leadingNumber(text); }), overflow ? err::Overflow : err::NoNumber);
-        if (!overflow) {
-            QCOMPARE(wholeNumber(text), std::optional<double>(0.0));
-        }
+        QFETCH(double, whole);
+        QFETCH(int, leadingFailure);
+        QFETCH(int, frameFailure);
+        QCOMPARE(wholeNumber(text).value_or(qQNaN()), whole);
+        QCOMPARE(failureNumberOf([&] { leadingNumber(text); }), leadingFailure);
+        QCOMPARE(failureNumberOf([&] { frameCharacter(text); }), frameFailure);
+        QCOMPARE(failureNumberOf([&] { truthValue(text); }), qIsNaN(whole) ? err::TypeMismatch : err::NoNumber);
     }
 };
 
