@@ -202,6 +202,7 @@ private:
     // BuildDateTime; OpenMessageFile; the stamped line; CloseMessageFile.
     void reportEvent(const char *text);
     void writeErrorRecord(qint16 number);
+    void reportOutOfMemory(const char *procedure);
 
     // Enabled flags of buttons and menu items while listening, and while stopped.
     void arrangeStarted();

@@ -5,9 +5,9 @@
 #include <QLineEdit>
 
 #include "core/basic_numbers.h"
+#include "ui/frame_texts.h"
 #include "ui/frm_setup.h"
 #include "ui/received_data_model.h"
-#include "ui/frame_texts.h"
 
 // Runs once before the window is first shown, and again when an arrival
 // recovers from a counter overflow. A failure ends start-up at its step with

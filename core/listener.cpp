@@ -63,13 +63,11 @@ void frmInterface::startReportingFailure()
 void frmInterface::cmdStop_Click()
 {
     const auto failed = [this](const Failure &failure) {
-        OpenMessageFile();
         if (failure.number == err::OutOfMemory) {
-            m_messageFile.writeLine(strDateTime.toLatin1());
-            m_messageFile.writeLine("cmdStop_ClickCase 7");
-            m_port.MsgBox(QStringLiteral("Out of memory. Please report."), applicationTitle());
-            return;  // the report file stays open; the next report reopens it
+            reportOutOfMemory("cmdStop_Click");
+            return;
         }
+        OpenMessageFile();
         m_port.MsgBox(QStringLiteral("Error in cmdStop.") + failure.description, interfaceNameTitle());
         CloseMessageFile();
     };

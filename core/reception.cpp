@@ -6,9 +6,9 @@
 #include "core/basic_numbers.h"
 #include "core/report_lines.h"
 #include "core/visible_text.h"
+#include "ui/frame_texts.h"
 #include "ui/frm_setup.h"
 #include "ui/received_data_model.h"
-#include "ui/frame_texts.h"
 
 // Everything waiting on the socket is one transaction: one row, one line of
 // the data file, one count and one acknowledgement. The line reaches the

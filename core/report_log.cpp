@@ -51,3 +51,14 @@ void frmInterface::writeErrorRecord(qint16 number)
         m_errorFile.writeLine(line);
     m_errorFile.close();
 }
+
+// Running out of memory is reported with as little as possible: the stamp of
+// the last report, the procedure, and a box. The report file stays open; the
+// next report reopens it.
+void frmInterface::reportOutOfMemory(const char *procedure)
+{
+    OpenMessageFile();
+    m_messageFile.writeLine(strDateTime.toLatin1());
+    m_messageFile.writeLine(QByteArray(procedure) + "Case 7");
+    m_port.MsgBox(QStringLiteral("Out of memory. Please report."), applicationTitle());
+}

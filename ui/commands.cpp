@@ -8,8 +8,8 @@
 
 #include "core/port_text.h"
 #include "core/report_lines.h"
-#include "ui/frm_setup.h"
 #include "ui/frame_texts.h"
+#include "ui/frm_setup.h"
 
 namespace {
 
@@ -149,13 +149,11 @@ void frmInterface::endConfirmed()
 void frmInterface::cmdExit_Click()
 {
     const auto failed = [this](const Failure &failure) {
-        OpenMessageFile();
         if (failure.number == err::OutOfMemory) {
-            m_messageFile.writeLine(strDateTime.toLatin1());
-            m_messageFile.writeLine("cmdExit_ClickCase 7");
-            m_port.MsgBox(QStringLiteral("Out of memory. Please report."), applicationTitle());
-            return;  // the report file stays open; the next report reopens it
+            reportOutOfMemory("cmdExit_Click");
+            return;
         }
+        OpenMessageFile();
         m_port.MsgBox(QStringLiteral("Error in cmdExit.\r\n%1\r\n%2").arg(failure.number).arg(failure.description),
                       interfaceNameTitle());
         CloseMessageFile();
