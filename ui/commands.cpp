@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <tuple>
+
 #include "core/port_text.h"
 #include "core/report_lines.h"
 #include "ui/frame_texts.h"
@@ -22,19 +24,21 @@ const QString kExitTitle = QStringLiteral("Exit Corvane");
 // runs the button's handler, so both behave the same.
 void frmInterface::connectCommands()
 {
-    const auto command = [this](auto handler) { return [this, handler] { dispatch([this, handler] { (this->*handler)(); }); }; };
-    connect(cmdStart, &QPushButton::clicked, this, command(&frmInterface::startReportingFailure));
-    connect(mnuFileStartInterface, &QAction::triggered, this, command(&frmInterface::startReportingFailure));
-    connect(cmdStop, &QPushButton::clicked, this, command(&frmInterface::cmdStop_Click));
-    connect(mnuFileStopInterface, &QAction::triggered, this, command(&frmInterface::cmdStop_Click));
-    connect(cmdExit, &QPushButton::clicked, this, command(&frmInterface::cmdExit_Click));
-    connect(mnuFileExit, &QAction::triggered, this, command(&frmInterface::cmdExit_Click));
-    connect(cmdEdit, &QPushButton::clicked, this, command(&frmInterface::cmdEdit_Click));
-    connect(mnuOptionsEditRemoteSettings, &QAction::triggered, this, command(&frmInterface::cmdEdit_Click));
-    connect(cmdSave, &QPushButton::clicked, this, command(&frmInterface::cmdSave_Click));
-    connect(mnuOptionsSaveRemoteSettings, &QAction::triggered, this, command(&frmInterface::cmdSave_Click));
-    connect(mnuOptionsSetup, &QAction::triggered, this, command(&frmInterface::mnuOptionsSetup_Click));
-    connect(mnuHelpAbout, &QAction::triggered, this, command(&frmInterface::mnuHelpAbout_Click));
+    using Handler = void (frmInterface::*)();
+    const auto run = [this](Handler handler) { return [this, handler] { dispatch([this, handler] { (this->*handler)(); }); }; };
+    const std::tuple<QPushButton *, QAction *, Handler> shared[] = {
+        {cmdStart, mnuFileStartInterface, &frmInterface::startReportingFailure},
+        {cmdStop, mnuFileStopInterface, &frmInterface::cmdStop_Click},
+        {cmdExit, mnuFileExit, &frmInterface::cmdExit_Click},
+        {cmdEdit, mnuOptionsEditRemoteSettings, &frmInterface::cmdEdit_Click},
+        {cmdSave, mnuOptionsSaveRemoteSettings, &frmInterface::cmdSave_Click},
+    };
+    for (const auto &[button, item, handler] : shared) {
+        connect(button, &QPushButton::clicked, this, run(handler));
+        connect(item, &QAction::triggered, this, run(handler));
+    }
+    connect(mnuOptionsSetup, &QAction::triggered, this, run(&frmInterface::mnuOptionsSetup_Click));
+    connect(mnuHelpAbout, &QAction::triggered, this, run(&frmInterface::mnuHelpAbout_Click));
     // The toggles decide from the check mark as it stood before the click,
     // which Qt has already turned over by now.
     for (QAction *toggle : {mnuOptionsAutomaticStart, mnuOptionsEditShowWarningBox}) {

@@ -9,18 +9,14 @@
 #include "common/data_file_watch.h"
 #include "common/load_message.h"
 #include "common/tcp.h"
+#include "load/session.h"
 
 namespace bench {
 
 void runLockstep(const Options &options, ReportLine &line)
 {
-    const Deadline deadline(options.timeout);
-    LoadMessage message(options.size);
-    std::optional<DataFileWatch> dataFile;
-    if (!options.dataFile.empty())
-        dataFile.emplace(options.dataFile);
-    std::uint64_t refused = 0;
-    Fd connection = connectTo(loopbackAddress(options.host), options.port, deadline, options.timeout, refused);
+    Session session(options);
+    auto &[deadline, message, dataFile, refused, connection] = session;
 
     AckStream acks;
     Latencies latencies;

@@ -8,6 +8,7 @@
 #include "common/data_file_watch.h"
 #include "common/load_message.h"
 #include "common/tcp.h"
+#include "load/session.h"
 #include "common/answer_reader.h"
 
 namespace bench {
@@ -36,13 +37,8 @@ void reportStored(ReportLine &line, DataFileWatch &dataFile, std::uint64_t expec
 
 void runBurst(const Options &options, ReportLine &line)
 {
-    const Deadline deadline(options.timeout);
-    LoadMessage message(options.size);
-    std::optional<DataFileWatch> dataFile;
-    if (!options.dataFile.empty())
-        dataFile.emplace(options.dataFile);
-    std::uint64_t refused = 0;
-    Fd connection = connectTo(loopbackAddress(options.host), options.port, deadline, options.timeout, refused);
+    Session session(options);
+    auto &[deadline, message, dataFile, refused, connection] = session;
     const std::uint64_t total = options.count * options.size;
 
     std::string batch;
@@ -96,11 +92,9 @@ void runLarge(const Options &options, ReportLine &line)
         runBurst(options, line);  // without the data file only the whole stream can be timed
         return;
     }
-    const Deadline deadline(options.timeout);
-    LoadMessage message(options.size);
-    DataFileWatch dataFile(options.dataFile);
-    std::uint64_t refused = 0;
-    Fd connection = connectTo(loopbackAddress(options.host), options.port, deadline, options.timeout, refused);
+    Session session(options);
+    auto &[deadline, message, watched, refused, connection] = session;
+    DataFileWatch &dataFile = *watched;
 
     Latencies latencies;
     AnswerReader answers(connection.get());
