@@ -64,12 +64,32 @@ struct SocketSet::Element {
     qint32 protocol = 0;
     State state = State::Closed;
     int fd = -1;
-    quint64 generation = 0;  // changes whenever the element is closed or takes a new socket
-    bool handling = false;   // its event is being handled (a message box may run events meanwhile)
+    quint64 connection = 0;  // changes whenever the element is closed or takes a new socket
+    bool heldBack = false;   // its event waits for the one being handled
+    bool throttled = false;  // too many answers wait unsent: nothing is read
+    int sendError = 0;       // a failed send, reported by the reading side
     QByteArray received;
     QByteArray outgoing;
     std::unique_ptr<QSocketNotifier> readable;
     std::unique_ptr<QSocketNotifier> writable;
+};
+
+// Marks the handling of one event; when the outermost one ends, the events
+// held back meanwhile are let through.
+class SocketSet::EventScope {
+public:
+    explicit EventScope(SocketSet &set) : m_set(set), m_outermost(!std::exchange(set.m_inEvent, true)) {}
+    ~EventScope()
+    {
+        if (m_outermost)
+            m_set.eventDone();
+    }
+    EventScope(const EventScope &) = delete;
+    EventScope &operator=(const EventScope &) = delete;
+
+private:
+    SocketSet &m_set;
+    bool m_outermost;
 };
 
 SocketSet::SocketSet(QObject *parent) : QObject(parent)
@@ -166,7 +186,7 @@ void SocketSet::Listen(qint16 index)
     if (m_parkedListener >= 0 && e.localPort == m_parkedPort) {
         e.fd = std::exchange(m_parkedListener, -1);
         e.state = State::Listening;
-        ++e.generation;
+        e.connection = ++m_lastConnection;
         watch(index, e);
         return;
     }
@@ -192,7 +212,7 @@ void SocketSet::Listen(qint16 index)
         e.localPort = ntohs(address.sin_port);
     e.fd = fd;
     e.state = State::Listening;
-    ++e.generation;
+    e.connection = ++m_lastConnection;
     watch(index, e);
 }
 
@@ -206,7 +226,7 @@ void SocketSet::Accept(qint16 index, qint32 requestId)
     ::setsockopt(requestId, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);  // answers leave at once
     e.fd = requestId;
     e.state = State::Connected;
-    ++e.generation;
+    e.connection = ++m_lastConnection;
     watch(index, e);
 }
 
@@ -221,6 +241,36 @@ void SocketSet::watch(qint16 index, Element &e)
     e.writable = std::make_unique<QSocketNotifier>(e.fd, QSocketNotifier::Write);
     e.writable->setEnabled(false);
     connect(e.writable.get(), &QSocketNotifier::activated, this, [this, index] { onWritable(index); });
+}
+
+void SocketSet::updateReading(Element &e)
+{
+    const bool reading = !e.heldBack && !e.throttled;
+    if (e.readable && e.readable->isEnabled() != reading)
+        e.readable->setEnabled(reading);
+}
+
+bool SocketSet::holdBack(Element &e)
+{
+    if (!m_inEvent)
+        return false;
+    e.heldBack = true;
+    m_heldBack = true;
+    updateReading(e);
+    return true;
+}
+
+void SocketSet::eventDone()
+{
+    m_inEvent = false;
+    m_arrival = {};
+    releaseParkedListener();
+    if (!std::exchange(m_heldBack, false))
+        return;
+    for (auto &[index, e] : m_elements) {
+        e->heldBack = false;
+        updateReading(*e);
+    }
 }
 
 void SocketSet::Close(qint16 index)
@@ -241,13 +291,16 @@ void SocketSet::closeElement(Element &e)
         releaseParkedListener();
         m_parkedListener = e.fd;
         m_parkedPort = e.localPort;
-        QMetaObject::invokeMethod(this, &SocketSet::releaseParkedListener, Qt::QueuedConnection);
+        if (!m_inEvent)  // else when the event is done
+            QMetaObject::invokeMethod(this, &SocketSet::releaseParkedListener, Qt::QueuedConnection);
     } else if (e.fd >= 0) {
         ::close(e.fd);
     }
     e.fd = -1;
     e.state = State::Closed;
-    ++e.generation;
+    e.connection = ++m_lastConnection;
+    e.heldBack = e.throttled = false;
+    e.sendError = 0;
     e.received.clear();
     e.outgoing.clear();
 }
@@ -262,30 +315,44 @@ QByteArray SocketSet::GetData(qint16 index)
 
 void SocketSet::SendData(qint16 index, QByteArrayView data)
 {
+    if (index == m_arrival.index) {
+        const auto found = m_elements.find(index);
+        if (found == m_elements.end() || found->second->connection != m_arrival.connection)
+            return;  // the arrival's connection is gone: its answer with it
+    }
     Element &e = element(index);
     if (e.state != State::Connected)
         raiseSocket(err::SocketWrongState);
     if (!e.outgoing.isEmpty()) {
         e.outgoing.append(data);
-        return;
-    }
-    qsizetype sent = 0;
-    while (sent < data.size()) {
-        const ssize_t n = ::send(e.fd, data.data() + sent, size_t(data.size() - sent), MSG_NOSIGNAL);
-        if (n >= 0) {
-            sent += n;
-            continue;
+    } else {
+        qsizetype sent = 0;
+        while (sent < data.size()) {
+            const ssize_t n = ::send(e.fd, data.data() + sent, size_t(data.size() - sent), MSG_NOSIGNAL);
+            if (n >= 0) {
+                sent += n;
+                continue;
+            }
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                break;
+            raiseSocket(socketNumberOf(errno));
         }
-        if (errno == EINTR)
-            continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
-            break;
-        raiseSocket(socketNumberOf(errno));
-    }
-    if (sent < data.size()) {
+        if (sent == data.size())
+            return;
         e.outgoing = data.sliced(sent).toByteArray();
         e.writable->setEnabled(true);
     }
+    if (e.outgoing.size() > kMostUnsent && !e.throttled) {
+        e.throttled = true;
+        updateReading(e);
+    }
+}
+
+qsizetype SocketSet::unsentBytes(qint16 index) const
+{
+    return element(index).outgoing.size();
 }
 
 void SocketSet::onAcceptable(qint16 index)
@@ -295,10 +362,8 @@ void SocketSet::onAcceptable(qint16 index)
         if (found == m_elements.end() || found->second->state != State::Listening)
             return;
         Element &e = *found->second;
-        if (e.handling) {
-            e.readable->setEnabled(false);  // one request at a time; taken up when the first is done
+        if (holdBack(e))
             return;
-        }
         const int fd = ::accept4(e.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
@@ -307,18 +372,14 @@ void SocketSet::onAcceptable(qint16 index)
                 raiseError(index, socketNumberOf(errno));
             return;
         }
-        const quint64 generation = e.generation;
-        e.handling = true;
-        m_pendingRequest = fd;
-        emit ConnectionRequest(index, fd);
-        if (m_pendingRequest == fd)
-            ::close(fd);  // nobody took it
-        m_pendingRequest = -1;
-        const auto still = m_elements.find(index);
-        if (still == m_elements.end() || still->second->generation != generation)
-            return;
-        still->second->handling = false;
-        still->second->readable->setEnabled(true);
+        {
+            EventScope event(*this);
+            m_pendingRequest = fd;
+            emit ConnectionRequest(index, fd);
+            if (m_pendingRequest == fd)
+                ::close(fd);  // nobody took it
+            m_pendingRequest = -1;
+        }
     }
 }
 
@@ -328,16 +389,12 @@ void SocketSet::onReadable(qint16 index)
     if (found == m_elements.end() || found->second->state != State::Connected)
         return;
     Element &e = *found->second;
-    if (e.handling) {
-        // An event of this element is still being handled: stay quiet until
-        // it is done rather than handle another one inside it.
-        e.readable->setEnabled(false);
+    if (holdBack(e))
         return;
-    }
     bool peerClosed = false;
-    int error = 0;
+    int error = std::exchange(e.sendError, 0);
     char buffer[64 * 1024];
-    while (e.received.size() < kMostTakenPerEvent) {
+    while (error == 0 && e.received.size() < kMostTakenPerEvent) {
         const ssize_t n = ::recv(e.fd, buffer, sizeof buffer, 0);
         if (n > 0) {
             // Rows keep these bytes for the whole run: hold them at their
@@ -361,27 +418,24 @@ void SocketSet::onReadable(qint16 index)
 
     if (e.received.capacity() > e.received.size() + e.received.size() / 8)
         e.received.squeeze();
-    const quint64 generation = e.generation;
-    Element *current = &e;
+    const quint64 connection = e.connection;
     if (!e.received.isEmpty()) {
-        e.handling = true;
+        EventScope event(*this);
+        m_arrival = {index, connection};
         emit DataArrival(index, qint32(qMin<qsizetype>(e.received.size(), std::numeric_limits<qint32>::max())));
-        const auto still = m_elements.find(index);
-        if (still == m_elements.end() || still->second->generation != generation)
-            return;  // closed or replaced meanwhile
-        current = still->second.get();
-        current->handling = false;
     }
+    const auto still = m_elements.find(index);
+    if (still == m_elements.end() || still->second->connection != connection)
+        return;  // closed or replaced meanwhile
     if (error != 0 || peerClosed) {
-        current->readable->setEnabled(false);  // nothing more will come
-        if (error != 0)
+        still->second->readable->setEnabled(false);  // nothing more will come
+        if (error != 0) {
             raiseError(index, socketNumberOf(error));
-        else
+        } else {
+            EventScope event(*this);
             emit CloseEvent(index);
-        return;
+        }
     }
-    if (!current->readable->isEnabled())
-        current->readable->setEnabled(true);
 }
 
 void SocketSet::onWritable(qint16 index)
@@ -400,11 +454,14 @@ void SocketSet::onWritable(qint16 index)
             continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK)
             return;
-        e.writable->setEnabled(false);
-        raiseError(index, socketNumberOf(errno));
-        return;
+        // The reading side reports it, as an event of its own, in its turn.
+        e.sendError = errno;
+        e.outgoing.clear();
+        break;
     }
     e.writable->setEnabled(false);
+    e.throttled = false;
+    updateReading(e);
 }
 
 void SocketSet::releaseParkedListener()
@@ -415,6 +472,7 @@ void SocketSet::releaseParkedListener()
 
 void SocketSet::raiseError(qint16 index, qint32 number)
 {
+    EventScope event(*this);
     bool cancelDisplay = false;
     emit Error(index, qint16(number), standardDescription(number), number, socketSource(), QString(), 0,
                &cancelDisplay);

@@ -12,8 +12,21 @@ class QSocketNotifier;
 
 // The indexed set of TCP sockets the main window owns. Element 0 exists from
 // the start and is the one that listens; an accepted connection lives on an
-// element of its own. Everything happens on the thread of the event loop, and
-// every event is raised from it, one at a time.
+// element of its own. Everything happens on the thread of the event loop.
+//
+// One event at a time: while the handler of one socket event runs, including
+// while a message box or file chooser it opened waits in a nested event
+// loop, the set raises no other event. New connections wait in the listen
+// backlog and received bytes in the kernel; they are raised, in order, once
+// the handler has returned. Timers, painting and the operator's input go on.
+//
+// An answer goes only to the connection its arrival came from: SendData on
+// the arrival's element, while that arrival is handled, sends nothing when
+// the element has been closed or has taken another connection meanwhile.
+//
+// Back-pressure: while more than kMostUnsent bytes of answers wait for a peer
+// that does not read them, nothing more is read from that peer, so TCP's own
+// flow control slows the sender; reading resumes once the answers are gone.
 //
 // Built on non-blocking sockets watched by QSocketNotifier rather than on
 // QTcpSocket, because QTcpSocket reports a reset by the peer as an ordinary
@@ -25,6 +38,7 @@ class SocketSet : public QObject {
     Q_OBJECT
 public:
     enum class State { Closed, Listening, Connected };
+    static constexpr qsizetype kMostUnsent = 1024 * 1024;
 
     explicit SocketSet(QObject *parent = nullptr);
     ~SocketSet() override;
@@ -62,6 +76,8 @@ public:
     // Hands the bytes to the network at once; what the network cannot take
     // yet is sent, in order, as soon as it can.
     void SendData(qint16 index, QByteArrayView data);
+    // Bytes handed to SendData that the network has not taken yet.
+    qsizetype unsentBytes(qint16 index) const;
 
 signals:
     void ConnectionRequest(qint16 index, qint32 requestId);
@@ -72,11 +88,21 @@ signals:
 
 private:
     struct Element;
+    class EventScope;
+    struct Arrival {
+        qint16 index = -1;
+        quint64 connection = 0;
+    };
 
     Element &element(qint16 index) const;
     Element &closedElement(qint16 index) const;
     void closeElement(Element &e);
     void watch(qint16 index, Element &e);
+    // Reading goes on unless held back for the running event or for unsent answers.
+    void updateReading(Element &e);
+    // True when a handler is running: the element's event waits until it is done.
+    bool holdBack(Element &e);
+    void eventDone();
     void onAcceptable(qint16 index);
     void onReadable(qint16 index);
     void onWritable(qint16 index);
@@ -84,7 +110,11 @@ private:
     void releaseParkedListener();
 
     std::map<qint16, std::unique_ptr<Element>> m_elements;
-    int m_pendingRequest = -1;  // the descriptor whose request event is being handled
-    int m_parkedListener = -1;  // a listening socket closed during the current event
+    quint64 m_lastConnection = 0;  // numbers what elements hold, never reused
+    bool m_inEvent = false;
+    bool m_heldBack = false;       // some element's event waits for the running one
+    Arrival m_arrival;             // the arrival being handled, if any
+    int m_pendingRequest = -1;     // the descriptor whose request event is being handled
+    int m_parkedListener = -1;     // a listening socket closed during the current event
     qint32 m_parkedPort = 0;
 };

@@ -100,8 +100,10 @@ private slots:
         QTest::newRow("data file removed") << "rm in/data.txt" << false << false << true;
         QTest::newRow("data file's directory removed") << "rm -r in" << false << false << false;
         QTest::newRow("report directory made read-only") << "chmod a-w ." << true << true << true;
+        // The connection's report fails with a box that waits for the operator;
+        // no other socket event is handled meanwhile.
         QTest::newRow("report file replaced by a directory")
-            << "rm ifreport.txt && mkdir ifreport.txt" << false << true << true;
+            << "rm ifreport.txt && mkdir ifreport.txt" << false << true << false;
     }
     // A connection before the fault, one after it that ends in a reset (a
     // socket error to record), and a later one.

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 #include "platform/failure.h"
 #include "platform/operator_port.h"
 
@@ -28,6 +30,11 @@ public:
                   Icon icon) override
     {
         boxes.append({text, title, buttons, defaultButton, icon});
+        ++openBoxes;
+        mostOpenBoxes = qMax(mostOpenBoxes, openBoxes);
+        if (whileBoxIsUp)
+            std::exchange(whileBoxIsUp, {})();
+        --openBoxes;
         if (buttons == Buttons::Ok)
             return Answer::Ok;
         return answers.isEmpty() ? Answer::No : answers.takeFirst();
@@ -61,6 +68,10 @@ public:
     QList<Answer> answers;
     QStringList chosenFiles;
     QList<Box> boxes;
+    // Runs once, inside the next box, as events run while a real box waits.
+    std::function<void()> whileBoxIsUp;
+    int openBoxes = 0;
+    int mostOpenBoxes = 0;
     int choosers = 0;
     bool ended = false;
 };

@@ -5,6 +5,12 @@
 
 #include <QSignalSpy>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "failure_number.h"
 #include "platform/socket_set.h"
 #include "sender.h"
@@ -96,6 +102,54 @@ private slots:
         }
         QVERIFY(peer.waitForBytes(expected.size(), 20000));
         QVERIFY(peer.received == expected);
+    }
+
+    // A peer that sends and never reads: once more than the bound of answers
+    // waits for it, the set takes nothing more from it, so the peer's sends
+    // stall in TCP; once the peer reads, everything gets through.
+    void peerThatDoesNotReadIsHeldBackByItsUnsentAnswers()
+    {
+        AcceptingSet set;
+        const QByteArray answer(64 * 1024, 'a');
+        qint64 taken = 0, answered = 0;
+        connect(&set, &SocketSet::DataArrival, &set, [&](qint16 index, qint32) {
+            taken += set.GetData(index).size();
+            set.SendData(index, answer);
+            answered += answer.size();
+        });
+        const int peer = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(set.port());
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QCOMPARE(::connect(peer, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        ::fcntl(peer, F_SETFL, O_NONBLOCK);
+        const QByteArray chunk(64 * 1024, 'm');
+        qint64 sent = 0, received = 0;
+        const auto sendWhatFits = [&] {
+            for (ssize_t n; (n = ::send(peer, chunk.data(), size_t(chunk.size()), MSG_NOSIGNAL)) > 0;)
+                sent += n;
+        };
+        QVERIFY(QTest::qWaitFor([&] {
+            sendWhatFits();
+            return set.exists(1) && set.state(1) == SocketSet::State::Connected
+                   && set.unsentBytes(1) > SocketSet::kMostUnsent;
+        }, 20000));
+        const qint64 takenWhenHeld = taken;
+        for (int round = 0; round < 20; ++round) {
+            sendWhatFits();
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(taken, takenWhenHeld);
+        QVERIFY(set.unsentBytes(1) <= SocketSet::kMostUnsent + answer.size());
+
+        char buffer[64 * 1024];
+        QVERIFY(QTest::qWaitFor([&] {
+            for (ssize_t n; (n = ::recv(peer, buffer, sizeof buffer, 0)) > 0;)
+                received += n;
+            return taken == sent && received == answered;
+        }, 20000));
+        ::close(peer);
     }
 };
 

@@ -192,6 +192,44 @@ private slots:
         QCOMPARE(setup.txtLogfileLocation->text(), f.file("chosen.txt"));  // kept after later cancels
     }
 
+    // While the box of an arrival waits for the operator, 200 senders connect
+    // and send, each replacing the one before: nothing is handled until the
+    // box is dismissed, and each sender is answered for its own arrival only.
+    void oneSocketEventAtATime()
+    {
+        ListeningFixture f;
+        const QString folder = f.file("later");
+        QVERIFY(f.startListening({{"[Logfile Location]", (folder + "/data.txt").toLatin1()}}));
+        Sender first;
+        std::vector<std::unique_ptr<Sender>> others;
+        f.port.whileBoxIsUp = [&] {
+            for (int i = 0; i < 200; ++i) {
+                others.push_back(std::make_unique<Sender>());
+                others.back()->socket.connectToHost(QHostAddress::LocalHost, f.listenPort);
+            }
+            QVERIFY(QTest::qWaitFor([&] {
+                return std::all_of(others.begin(), others.end(), [](const auto &sender) {
+                    return sender->socket.state() == QAbstractSocket::ConnectedState;
+                });
+            }));
+            for (auto &sender : others)
+                sender->send("MSH|later");
+            QCoreApplication::processEvents();
+            QVERIFY(QDir().mkdir(folder));  // the operator makes the folder, then dismisses the box
+        };
+        const qsizetype boxesBefore = f.port.boxes.size();
+        QVERIFY(first.connectTo(f.listenPort));
+        first.send("MSH|first");
+        QVERIFY(first.waitForBytes(kDefaultAck.size()));
+        QCOMPARE(f.port.boxes.size(), boxesBefore + 1);
+        QCOMPARE(f.port.mostOpenBoxes, 1);
+        QVERIFY(others.back()->waitForBytes(kDefaultAck.size()));
+        QCOMPARE(readBytes(folder + "/data.txt"), QByteArray("MSH|first\r\nMSH|later\r\n"));
+        QCOMPARE(first.received, kDefaultAck);
+        for (const auto &sender : others)
+            QCOMPARE(sender->received, sender == others.back() ? kDefaultAck : QByteArray());
+    }
+
     void dataFileOnAFullDeviceIsNeverAnswered()
     {
         ListeningFixture f;
