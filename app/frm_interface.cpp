@@ -38,16 +38,24 @@ frmInterface::~frmInterface()
 // Handlers run one event at a time from the event loop. EndNow never returns
 // on a real desktop; a scripted operator unwinds with ProgramEnded instead,
 // and the event stops there. A failure that a handler without failure
-// handling lets through is shown rather than taking the program down.
+// handling lets through, running out of memory included, is shown rather
+// than taking the program down.
 void frmInterface::dispatch(const std::function<void()> &handler)
 {
     try {
         handler();
     } catch (const ProgramEnded &) {
     } catch (const Failure &failure) {
-        m_port.MsgBox(QStringLiteral("Error number %1\r\n%2").arg(failure.number).arg(failure.description),
-                      interfaceNameTitle());
+        showUnhandled(failure);
+    } catch (const std::bad_alloc &) {
+        showUnhandled(failureOf(err::OutOfMemory));
     }
+}
+
+void frmInterface::showUnhandled(const Failure &failure)
+{
+    m_port.MsgBox(QStringLiteral("Error number %1\r\n%2").arg(failure.number).arg(failure.description),
+                  interfaceNameTitle());
 }
 
 void frmInterface::connectEvents()

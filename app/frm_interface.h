@@ -83,6 +83,8 @@ public:
 
     // Commands of the buttons and menus
     void cmdExit_Click();
+    // A termination signal ends the program as Exit does with the warning off.
+    void endOnSignal();
     void cmdEdit_Click();
     void cmdSave_Click();
     void mnuOptionsAutomaticStart_Click();
@@ -190,6 +192,7 @@ private:
     void Form_Unload();
     // Ending after the operator agreed: no report line, the program ends at once.
     void endConfirmed();
+    void exitProgram(bool ask);
 
     void buildLayout();
     void buildMenus();
@@ -197,6 +200,7 @@ private:
     void connectCommands();
     // Runs the handler of one event from the event loop.
     void dispatch(const std::function<void()> &handler);
+    void showUnhandled(const Failure &failure);
 
     void locateSettingsFile();
     // BuildDateTime; OpenMessageFile; the stamped line; CloseMessageFile.
@@ -217,6 +221,7 @@ private:
     enum class ArrivalCourse { Ended, ResumeStoring };
     ArrivalCourse arrivalFailed(const Failure &failure, qint16 index, qint16 &intFileCheckCounter, bool recovered);
     void arrivalFailedOtherwise(const Failure &failure);
+    void openDataFile();
 
     OperatorPort &m_port;
     FileChannel m_messageFile;

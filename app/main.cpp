@@ -2,6 +2,7 @@
 
 #include "app/frm_interface.h"
 #include "platform/qt_operator_port.h"
+#include "platform/termination_signals.h"
 
 int main(int argc, char *argv[])
 {
@@ -13,6 +14,8 @@ int main(int argc, char *argv[])
                                             .arg(CORVANE_VERSION_PATCH));
     QtOperatorPort port;
     frmInterface window(port);
+    TerminationSignals terminations;
+    QObject::connect(&terminations, &TerminationSignals::received, &window, &frmInterface::endOnSignal);
     window.Form_Load();
     window.show();
     return app.exec();

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "app/program_files.h"
 #include "core/basic_numbers.h"
 #include "ui/frame_texts.h"
 #include "ui/frm_setup.h"
@@ -17,23 +18,25 @@ void frmInterface::Form_Load()
     lngTempCounter = 0;
     lngItemCount = 0;
     try {
-        strAppPath = m_port.ProgramDirectory();
-        strMessagesFileName = programFile(QStringLiteral("ifreport.txt"));
-        reportEvent("Program started.");
-        ReadProgramInformation();
-        m_frameTexts->showNow(this, Setup().txtInterfaceName->text());
-        receivedData->clear();
-        const QString port = shortestDecimal(leadingNumber(settings.strPort));
-        txtRemotePort->setText(port);
-        txtLocalIPAddress->setText(Winsock.LocalIP(0));
-        txtLocalPort->setText(port);
-        const bool autoStart = settings.strAutoStart != QLatin1String("Off");
-        mnuOptionsAutomaticStart->setChecked(autoStart);
-        lblAutomaticStart->setText(autoStart ? QStringLiteral("Automatic Start is ON")
-                                             : QStringLiteral("Automatic Start is OFF"));
-        if (mnuOptionsAutomaticStart->isChecked())
-            cmdStart_Click();
-        mnuOptionsEditShowWarningBox->setChecked(truthValue(settings.strExitWarning));
+        outOfMemoryAsFailure([this] {
+            strAppPath = m_port.ProgramDirectory();
+            strMessagesFileName = programFile(kReportFileName);
+            reportEvent("Program started.");
+            ReadProgramInformation();
+            m_frameTexts->showNow(this, Setup().txtInterfaceName->text());
+            receivedData->clear();
+            const QString port = shortestDecimal(leadingNumber(settings.strPort));
+            txtRemotePort->setText(port);
+            txtLocalIPAddress->setText(Winsock.LocalIP(0));
+            txtLocalPort->setText(port);
+            const bool autoStart = settings.strAutoStart != QLatin1String("Off");
+            mnuOptionsAutomaticStart->setChecked(autoStart);
+            lblAutomaticStart->setText(autoStart ? QStringLiteral("Automatic Start is ON")
+                                                 : QStringLiteral("Automatic Start is OFF"));
+            if (mnuOptionsAutomaticStart->isChecked())
+                cmdStart_Click();
+            mnuOptionsEditShowWarningBox->setChecked(truthValue(settings.strExitWarning));
+        });
     } catch (const Failure &failure) {
         m_port.MsgBox(QStringLiteral("Error in Form_Load.\r\nError number %1\r\nPlease report this error.")
                           .arg(failure.number),

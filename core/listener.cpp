@@ -41,6 +41,10 @@ void frmInterface::configureAndListen()
     Winsock.setProtocol(0, 0);
     Winsock.setLocalPort(0, portOf(txtLocalPort));
     Winsock.Listen(0);
+    // Port 0 lets the system pick one; the box shows which, so that a sender
+    // can be pointed at it, and the restarts of this run keep it.
+    if (portOf(txtLocalPort) == 0)
+        txtLocalPort->setText(QString::number(Winsock.LocalPort(0)));
 }
 
 void frmInterface::startReportingFailure()
@@ -72,18 +76,18 @@ void frmInterface::cmdStop_Click()
         CloseMessageFile();
     };
     try {
-        reportEvent("Stop requested.");
-        txtInterfaceStatus->setText(QStringLiteral("Stop Requested"));
-        showPicture(Picture::Stop);
-        arrangeStopped();
-        CloseFile();
-        closeEverySocket();
-        txtInterfaceStatus->setText(QStringLiteral("Connection Stopped"));
-        reportEvent("Connection was stopped.");
+        outOfMemoryAsFailure([this] {
+            reportEvent("Stop requested.");
+            txtInterfaceStatus->setText(QStringLiteral("Stop Requested"));
+            showPicture(Picture::Stop);
+            arrangeStopped();
+            CloseFile();
+            closeEverySocket();
+            txtInterfaceStatus->setText(QStringLiteral("Connection Stopped"));
+            reportEvent("Connection was stopped.");
+        });
     } catch (const Failure &failure) {
         failed(failure);
-    } catch (const std::bad_alloc &) {
-        failed(failureOf(err::OutOfMemory));
     }
 }
 
@@ -127,22 +131,24 @@ void frmInterface::Winsock_ConnectionRequest(qint16 Index, qint32 requestID)
 {
     const qint16 connection = Index + 1;
     try {
-        try {
-            Winsock.Load(connection);
-        } catch (const Failure &failure) {
-            if (failure.number != err::ElementLoaded)
-                throw;
-            Winsock.Unload(connection);
-            Winsock.Load(connection);
-        }
-        Winsock.Accept(connection, requestID);
-        txtInterfaceStatus->setText(QStringLiteral("Connection Established"));
-        showPicture(Picture::Connect);
-        BuildDateTime();
-        txtStartDateAndTime->setText(strDateTime);
-        OpenMessageFile();
-        m_messageFile.writeLine(stampedLine(strDateTime, "Connection established."));
-        CloseMessageFile();
+        outOfMemoryAsFailure([&] {
+            try {
+                Winsock.Load(connection);
+            } catch (const Failure &failure) {
+                if (failure.number != err::ElementLoaded)
+                    throw;
+                Winsock.Unload(connection);
+                Winsock.Load(connection);
+            }
+            Winsock.Accept(connection, requestID);
+            txtInterfaceStatus->setText(QStringLiteral("Connection Established"));
+            showPicture(Picture::Connect);
+            BuildDateTime();
+            txtStartDateAndTime->setText(strDateTime);
+            OpenMessageFile();
+            m_messageFile.writeLine(stampedLine(strDateTime, "Connection established."));
+            CloseMessageFile();
+        });
     } catch (const Failure &) {
         // A request that cannot be taken is dropped: the socket set closes
         // it, and socket 0 goes on listening.
@@ -155,34 +161,36 @@ void frmInterface::Winsock_Close(qint16)
 {
     int step = 0;
     try {
-        BuildDateTime();
-        OpenMessageFile();
-        step = 3;
-        m_messageFile.writeLine(stampedLine(strDateTime, "Connection closed. Reconnect will be attempted."));
-        step = 4;
-        CloseMessageFile();
-        step = 5;
-        showPicture(Picture::NoConnect);
-        step = 6;
-        closeEverySocket();
-        step = 7;
-        txtInterfaceStatus->setText(QStringLiteral("Connection closed.Waiting for reconnect."));
-        step = 8;
-        Winsock.setRemotePort(0, portOf(txtRemotePort));
-        step = 10;
-        Winsock.setProtocol(0, 0);
-        step = 11;
-        Winsock.setLocalPort(0, portOf(txtLocalPort));
-        step = 12;
-        Winsock.Listen(0);
-        step = 13;
-        BuildDateTime();
-        step = 14;
-        OpenMessageFile();
-        step = 15;
-        m_messageFile.writeLine(stampedLine(strDateTime, "Listening for connection."));
-        step = 16;
-        CloseMessageFile();
+        outOfMemoryAsFailure([&] {
+            BuildDateTime();
+            OpenMessageFile();
+            step = 3;
+            m_messageFile.writeLine(stampedLine(strDateTime, "Connection closed. Reconnect will be attempted."));
+            step = 4;
+            CloseMessageFile();
+            step = 5;
+            showPicture(Picture::NoConnect);
+            step = 6;
+            closeEverySocket();
+            step = 7;
+            txtInterfaceStatus->setText(QStringLiteral("Connection closed.Waiting for reconnect."));
+            step = 8;
+            Winsock.setRemotePort(0, portOf(txtRemotePort));
+            step = 10;
+            Winsock.setProtocol(0, 0);
+            step = 11;
+            Winsock.setLocalPort(0, portOf(txtLocalPort));
+            step = 12;
+            Winsock.Listen(0);
+            step = 13;
+            BuildDateTime();
+            step = 14;
+            OpenMessageFile();
+            step = 15;
+            m_messageFile.writeLine(stampedLine(strDateTime, "Listening for connection."));
+            step = 16;
+            CloseMessageFile();
+        });
     } catch (const Failure &failure) {
         if (failure.number != err::NoNumber) {
             OpenMessageFile();  // it may have been closed before the failing step
@@ -211,10 +219,12 @@ void frmInterface::Winsock_Error(qint16, qint16 Number, const QString &, qint32,
                                  qint32, bool *)
 {
     try {
-        if (Number != 0)
-            writeErrorRecord(Number);
-        cmdStop_Click();
-        cmdStart_Click();
+        outOfMemoryAsFailure([&] {
+            if (Number != 0)
+                writeErrorRecord(Number);
+            cmdStop_Click();
+            cmdStart_Click();
+        });
     } catch (const Failure &failure) {
         if (failure.number == err::FileAlreadyOpen && m_errorFile.isOpen()) {
             m_errorFile.close();

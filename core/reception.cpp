@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "app/program_files.h"
 #include "core/basic_numbers.h"
 #include "core/report_lines.h"
 #include "core/visible_text.h"
@@ -24,13 +25,17 @@ void frmInterface::Winsock_DataArrival(qint16 Index, qint32)
     bool recovered = false;
     for (;;) {
         try {
-            if (row < 0)
-                row = takeArrival(Index, received);
-            storeAndAcknowledge(Index, received, row);
+            outOfMemoryAsFailure([&] {
+                if (row < 0)
+                    row = takeArrival(Index, received);
+                storeAndAcknowledge(Index, received, row);
+            });
             return;
         } catch (const Failure &failure) {
             try {
-                if (arrivalFailed(failure, Index, intFileCheckCounter, recovered) == ArrivalCourse::Ended)
+                const auto course = outOfMemoryAsFailure(
+                    [&] { return arrivalFailed(failure, Index, intFileCheckCounter, recovered); });
+                if (course == ArrivalCourse::Ended)
                     return;
             } catch (const Failure &recoveryFailure) {
                 arrivalFailedOtherwise(recoveryFailure);
@@ -104,7 +109,7 @@ frmInterface::ArrivalCourse frmInterface::arrivalFailed(const Failure &failure, 
         return ArrivalCourse::Ended;
     case err::BadFileNumber:
         intFileCheckCounter = checkedAdd<qint16>(intFileCheckCounter, 1);
-        m_dataFile.openAppend(settings.strLogfileLocation);
+        openDataFile();
         return ArrivalCourse::ResumeStoring;
     case err::PermissionDenied:
         m_messageFile.writeLine(strDateTime.toLatin1());
@@ -130,18 +135,26 @@ void frmInterface::arrivalFailedOtherwise(const Failure &failure)
     startReportingFailure();
 }
 
+// The program's own files are refused as the data file like a path that
+// cannot be opened.
+void frmInterface::openDataFile()
+{
+    if (isProgramFile(settings.strLogfileLocation, strAppPath))
+        throw failureOf(err::PathFileAccess);
+    m_dataFile.openAppend(settings.strLogfileLocation);
+}
+
 void frmInterface::OpenFile()
 {
     try {
-        m_dataFile.openAppend(settings.strLogfileLocation);
+        openDataFile();
     } catch (const Failure &failure) {
         if (failure.number == err::FileAlreadyOpen) {
             m_dataFile.close();
             OpenFile();
             return;
         }
-        m_port.MsgBox(QStringLiteral("The logfile could not be opened.\r\nVerify that the name is correct."),
-                      interfaceNameTitle());
+        m_port.MsgBox(kDataFileNotOpened, interfaceNameTitle());
         setEnabled(false);
         Setup().showForRecovery();
         return;

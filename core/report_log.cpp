@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "app/program_files.h"
 #include "core/report_lines.h"
 #include "core/stamp.h"
 
@@ -44,7 +45,7 @@ void frmInterface::reportEvent(const char *text)
 
 void frmInterface::writeErrorRecord(qint16 number)
 {
-    const QString errorFileName = programFile(QStringLiteral("iferrors.txt"));
+    const QString errorFileName = programFile(kErrorFileName);
     BuildDateTime();
     m_errorFile.openAppend(errorFileName);
     for (const QByteArray &line : errorRecordLines(number, strDateTime))

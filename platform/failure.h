@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <exception>
+#include <new>
 
 // Failure numbers. The ones the program tests keep these values; socket
 // failures carry the socket's own numbers in the 100xx range.
@@ -52,6 +53,18 @@ QString standardDescription(qint32 number);
 // A failure with the usual wording, raised by the program itself.
 Failure failureOf(qint32 number, const QString &source = QStringLiteral("Corvane"));
 [[noreturn]] void raise(qint32 number, const QString &source = QStringLiteral("Corvane"));
+
+// Runs the steps of a handler with running out of memory as failure 7, so
+// that the handler reports it as it reports any other failure.
+template <typename Steps>
+decltype(auto) outOfMemoryAsFailure(Steps &&steps)
+{
+    try {
+        return steps();
+    } catch (const std::bad_alloc &) {
+        throw failureOf(err::OutOfMemory);
+    }
+}
 
 // Thrown by a scripted operator port in place of ending the process, so a test
 // can watch the program end; the real port never returns from ending.

@@ -22,7 +22,8 @@ Failure failureFromErrno(int error)
     case EACCES:
     case EPERM: return failureOf(err::PermissionDenied);
     case ENOSPC:
-    case EDQUOT: return failureOf(err::DiskFull);
+    case EDQUOT:
+    case EFBIG: return failureOf(err::DiskFull);
     case EMFILE:
     case ENFILE: return failureOf(err::TooManyFiles);
     default: return failureOf(err::PathFileAccess);
@@ -42,7 +43,45 @@ QByteArray encodedPath(const QString &path)
     return QFile::encodeName(path);
 }
 
+// Opens without waiting for a FIFO's other end, then makes sure the file is
+// one the channel can use: a regular file, or a device where that is allowed.
+int openChecked(const QString &path, int flags, bool devicesAllowed)
+{
+    const int fd = ::open(encodedPath(path).constData(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0)
+        throw failureOpening(path, errno);  // ENXIO: a FIFO nobody reads, which would have blocked
+    struct stat status;
+    const bool usable = ::fstat(fd, &status) == 0
+                        && (S_ISREG(status.st_mode) || (devicesAllowed && S_ISCHR(status.st_mode)));
+    if (!usable) {
+        ::close(fd);
+        raise(err::PathFileAccess);
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+// Where a file that may not exist yet would be: links followed, the folder
+// in its canonical form.
+QString placeOf(const QString &path)
+{
+    QFileInfo info(path);
+    if (info.isSymLink())
+        info = QFileInfo(info.symLinkTarget());
+    return info.absoluteDir().canonicalPath() + u'/' + info.fileName();
+}
+
 }  // namespace
+
+bool sameFile(const QString &first, const QString &second)
+{
+    struct stat a, b;
+    const bool firstExists = ::stat(encodedPath(first).constData(), &a) == 0;
+    const bool secondExists = ::stat(encodedPath(second).constData(), &b) == 0;
+    if (firstExists || secondExists)
+        return firstExists && secondExists && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+    return placeOf(first) == placeOf(second);
+}
 
 QList<QByteArray> splitItems(QByteArrayView content)
 {
@@ -73,13 +112,12 @@ void FileChannel::openInput(const QString &path)
 {
     if (isOpen())
         raise(err::FileAlreadyOpen);
-    const int fd = ::open(encodedPath(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw failureOpening(path, errno);
-    QByteArray content;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    const int fd = openChecked(path, O_RDONLY, false);
+    // One byte more than is taken tells whether the file goes on.
+    QByteArray content(kMostInput + 1, Qt::Uninitialized);
+    qsizetype size = 0;
+    while (size < content.size()) {
+        const ssize_t got = ::read(fd, content.data() + size, size_t(content.size() - size));
         if (got == 0)
             break;
         if (got < 0) {
@@ -89,9 +127,17 @@ void FileChannel::openInput(const QString &path)
             ::close(fd);
             throw failureFromErrno(error);
         }
-        content.append(buffer, got);
+        size += got;
     }
     ::close(fd);
+    m_inputCut = size > kMostInput;
+    if (m_inputCut) {
+        // Only the whole lines of what was read: the last one may go on.
+        size = kMostInput;
+        while (size > 0 && content[size - 1] != '\n' && content[size - 1] != '\r')
+            --size;
+    }
+    content.truncate(size);
     m_items = splitItems(content);
     m_next = 0;
     m_mode = Mode::Input;
@@ -101,7 +147,7 @@ void FileChannel::openAppend(const QString &path)
 {
     if (isOpen())
         raise(err::FileAlreadyOpen);
-    openForWriting(path, O_WRONLY | O_CREAT | O_APPEND);
+    m_fd = openChecked(path, O_WRONLY | O_CREAT | O_APPEND, true);
     m_mode = Mode::Append;
 }
 
@@ -113,8 +159,12 @@ void FileChannel::openOutput(const QString &path)
     // just as truncating it in place would.
     const QFileInfo target(path);
     m_replacedPath = target.isSymLink() ? target.symLinkTarget() : path;
-    if (QFileInfo::exists(m_replacedPath) && ::access(encodedPath(m_replacedPath).constData(), W_OK) != 0)
-        throw failureFromErrno(errno);
+    if (QFileInfo::exists(m_replacedPath)) {
+        if (::access(encodedPath(m_replacedPath).constData(), W_OK) != 0)
+            throw failureFromErrno(errno);
+        if (!QFileInfo(m_replacedPath).isFile())
+            raise(err::PathFileAccess);  // only a regular file is replaced
+    }
     m_writtenPath = m_replacedPath + QStringLiteral(".new");
     openForWriting(m_writtenPath, O_WRONLY | O_CREAT | O_TRUNC);
     m_mode = Mode::Output;
@@ -130,7 +180,7 @@ void FileChannel::openForWriting(const QString &path, int flags)
 
 bool FileChannel::atEnd() const
 {
-    return m_mode != Mode::Input || m_next >= m_items.size();
+    return m_mode != Mode::Input || (m_next >= m_items.size() && !m_inputCut);
 }
 
 QByteArray FileChannel::readItem()
@@ -146,10 +196,18 @@ void FileChannel::writeLine(QByteArrayView text)
 {
     if (m_mode != Mode::Append && m_mode != Mode::Output)
         raise(err::BadFileNumber);
-    writeAll(text, "\r\n");
+    struct stat status;
+    const off_t sizeBefore = m_mode == Mode::Append && ::fstat(m_fd, &status) == 0 && S_ISREG(status.st_mode)
+                                 ? status.st_size
+                                 : -1;
+    try {
+        writeAll(text, "\r\n");
+    } catch (const Failure &) {
+        takeBack(sizeBefore);
+        throw;
+    }
     // A file removed while open still takes lines, but nobody will ever read
     // them: the channel lets go of it and the line counts as not written.
-    struct stat status;
     if (m_mode == Mode::Append && ::fstat(m_fd, &status) == 0 && status.st_nlink == 0) {
         abandon();
         raise(err::BadFileNumber);
@@ -183,11 +241,21 @@ void FileChannel::writeAll(QByteArrayView first, QByteArrayView second)
     }
 }
 
+// Cuts a regular file back to its size before a failed line.
+void FileChannel::takeBack(off_t size)
+{
+    if (size < 0)
+        return;
+    while (::ftruncate(m_fd, size) != 0 && errno == EINTR) {
+    }
+}
+
 void FileChannel::close()
 {
     const Mode mode = m_mode;
     m_mode = Mode::Closed;
-    m_items.clear();
+    m_items = {};  // a list cleared keeps its room
+    m_inputCut = false;
     if (m_fd < 0)
         return;
     const int closed = ::close(m_fd);
@@ -215,5 +283,6 @@ void FileChannel::abandon()
     if (m_mode == Mode::Output)
         ::unlink(encodedPath(m_writtenPath).constData());
     m_mode = Mode::Closed;
-    m_items.clear();
+    m_items = {};
+    m_inputCut = false;
 }

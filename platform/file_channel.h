@@ -5,13 +5,16 @@
 #include <QList>
 #include <QString>
 
+#include <sys/types.h>
+
 // One sequential text file, either open or closed, used the way the program's
 // channels are: open for input, for appending or for writing; read items; write
 // lines ending CR LF. Bytes in, bytes out: one character is one byte.
 //
 // Failures are numbered: opening an open channel is 55, writing to a closed one
 // is 52, reading past the end is 62; operating-system errors map to 53, 61, 67,
-// 70, 75 or 76.
+// 70, 75 or 76. Opening never waits: a FIFO, a folder or a socket is refused
+// (75) rather than blocking the program until some other process opens it.
 class FileChannel {
 public:
     FileChannel() = default;
@@ -19,9 +22,13 @@ public:
     FileChannel &operator=(const FileChannel &) = delete;
     ~FileChannel();
 
-    // Reads the whole file; items are then handed out by readItem().
+    // Reads a regular file, at most kMostInput bytes of it; items are then
+    // handed out by readItem(). Reading beyond those bytes of a longer file
+    // fails (62) as if the file ended there.
+    static constexpr qsizetype kMostInput = 1024 * 1024;
     void openInput(const QString &path);
     // Creates the file when missing; every line goes to the end of the file.
+    // A regular file or a device such as /dev/null.
     void openAppend(const QString &path);
     // Replaces the file. The lines go to a file beside it that takes the
     // file's place on close, so a crash never leaves a half-written file.
@@ -32,8 +39,10 @@ public:
     // The next line, leading blanks dropped. Past the end: failure 62.
     QByteArray readItem();
     // Writes the text and CR LF; the bytes reach the operating system before
-    // this returns. A file that was removed while open is let go of, and the
-    // line is failure 52, as for a closed channel.
+    // this returns. A line that cannot be written whole (a full disk) is taken
+    // back out of the file before the failure is raised, so no torn line is
+    // ever left behind. A file that was removed while open is let go of, and
+    // the line is failure 52, as for a closed channel.
     void writeLine(QByteArrayView text);
     // Closing a closed channel does nothing.
     void close();
@@ -45,14 +54,20 @@ private:
 
     void openForWriting(const QString &path, int flags);
     void writeAll(QByteArrayView first, QByteArrayView second);
+    void takeBack(off_t size);
 
     Mode m_mode = Mode::Closed;
     int m_fd = -1;
     QList<QByteArray> m_items;
     qsizetype m_next = 0;
+    bool m_inputCut = false;  // the file goes on beyond the items read
     QString m_replacedPath;  // output mode: the file that the written one replaces
     QString m_writtenPath;
 };
+
+// Whether two paths name the same file: after following links, the same file
+// on disk, or, where neither exists yet, the same place in the same folder.
+bool sameFile(const QString &first, const QString &second);
 
 // The items of a file's content: one per line (a line ends at CR LF, LF or CR),
 // an empty line an empty item, blanks and tabs at the start of an item dropped.

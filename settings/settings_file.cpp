@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QLineEdit>
 
+#include "app/program_files.h"
 #include "settings/settings_format.h"
 #include "ui/frm_setup.h"
 
@@ -17,7 +18,7 @@ const QString kFileErrorQuestion = QStringLiteral(
 void frmInterface::locateSettingsFile()
 {
     strAppPath = m_port.ProgramDirectory();
-    strSettingsFileName = QDir::separator() + QStringLiteral("corvconf.ini");
+    strSettingsFileName = QDir::separator() + kSettingsFileName;
     strSettingsFilePath = strAppPath + strSettingsFileName;
 }
 

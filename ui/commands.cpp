@@ -152,6 +152,16 @@ void frmInterface::endConfirmed()
 
 void frmInterface::cmdExit_Click()
 {
+    exitProgram(settings.strExitWarning == QLatin1String("True"));
+}
+
+void frmInterface::endOnSignal()
+{
+    dispatch([this] { exitProgram(false); });
+}
+
+void frmInterface::exitProgram(bool ask)
+{
     const auto failed = [this](const Failure &failure) {
         if (failure.number == err::OutOfMemory) {
             reportOutOfMemory("cmdExit_Click");
@@ -163,21 +173,21 @@ void frmInterface::cmdExit_Click()
         CloseMessageFile();
     };
     try {
-        if (settings.strExitWarning == QLatin1String("True")) {
-            if (m_port.MsgBox(kExitQuestion, kExitTitle, OperatorPort::Buttons::YesNo, OperatorPort::Default::Second,
-                              OperatorPort::Icon::Question)
-                == OperatorPort::Answer::Yes)
-                endConfirmed();
-            return;
-        }
-        CloseFile();
-        closeEverySocket();
-        reportEvent("Program was ended.");
-        m_port.EndNow();
+        outOfMemoryAsFailure([&] {
+            if (ask) {
+                if (m_port.MsgBox(kExitQuestion, kExitTitle, OperatorPort::Buttons::YesNo,
+                                  OperatorPort::Default::Second, OperatorPort::Icon::Question)
+                    == OperatorPort::Answer::Yes)
+                    endConfirmed();
+                return;
+            }
+            CloseFile();
+            closeEverySocket();
+            reportEvent("Program was ended.");
+            m_port.EndNow();
+        });
     } catch (const Failure &failure) {
         failed(failure);
-    } catch (const std::bad_alloc &) {
-        failed(failureOf(err::OutOfMemory));
     }
 }
 

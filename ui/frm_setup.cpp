@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/program_files.h"
 #include "core/basic_numbers.h"
 #include "ui/typing_limit.h"
 
@@ -107,9 +108,12 @@ void normaliseFrameCode(QLineEdit *code)
 }  // namespace
 
 // The file gets the fields exactly as they stand; only then are the frame
-// codes tidied and the fields taken into the settings.
+// codes tidied and the fields taken into the settings. A data file that is
+// one of the program's own files is refused, and nothing is saved.
 void frmSetup::cmdSave_Click()
 {
+    if (refusedDataFile(txtLogfileLocation->text()))
+        return;
     cmdSave->setEnabled(false);
     emit SaveFileRequested();
     for (QWidget *field : textFields())
@@ -249,10 +253,18 @@ void frmSetup::showForRecovery()
     txtLogfileLocation_GotFocus();
 }
 
+bool frmSetup::refusedDataFile(const QString &path)
+{
+    if (!isProgramFile(path, m_port.ProgramDirectory()))
+        return false;
+    m_port.MsgBox(kDataFileNotOpened, txtInterfaceName->text());
+    return true;
+}
+
 void frmSetup::txtLogfileLocation_GotFocus()
 {
     const QString chosen = m_port.ChooseFile();
-    if (!chosen.isEmpty())
+    if (!chosen.isEmpty() && !refusedDataFile(chosen))
         m_chosenFile = chosen;
     if (!m_chosenFile.isEmpty())
         txtLogfileLocation->setText(m_chosenFile);

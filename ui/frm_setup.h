@@ -80,6 +80,8 @@ private:
     // The fields other than the frame codes, top to bottom.
     QList<QWidget *> textFields() const;
     void setCodeFieldsEnabled(bool enabled);
+    // Tells the operator when a path for the data file is one of the program's own files.
+    bool refusedDataFile(const QString &path);
 
     ProgramInformation &m_settings;
     OperatorPort &m_port;

@@ -138,6 +138,35 @@ private slots:
         QCOMPARE(program.dataFile(), (keepsEarlier ? earlier : QByteArray()) + answered);
     }
 
+    // A termination signal in the middle of a lock-step stream ends the
+    // program as Exit does with the warning off; nothing answered is lost.
+    void endsOnTerminationSignals_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+        QTest::newRow("SIGHUP") << int(SIGHUP);
+    }
+    void endsOnTerminationSignals()
+    {
+        QFETCH(int, signalNumber);
+        ProgramCopy program;
+        QVERIFY(program.startListening());
+        Client sender;
+        QVERIFY(sender.connectTo(program.port));
+        QByteArray acknowledged;
+        int next = 0;
+        for (; next < 50 && sender.exchange(message(next)); ++next)
+            acknowledged += message(next) + "\r\n";
+        ::kill(pid_t(program.process.processId()), signalNumber);
+        for (const int last = next + 1000; next < last && sender.exchange(message(next)); ++next)
+            acknowledged += message(next) + "\r\n";
+        QVERIFY(program.process.waitForFinished(10000));
+        QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+        QVERIFY(program.unstampedReport().endsWith(QStringLiteral("Program was ended.\r\n")));
+        QVERIFY(program.dataFile().startsWith(acknowledged));
+    }
+
     // Killed right after an acknowledgement, 20 times, with the next message
     // in flight: every acknowledged message is in the data file, because its
     // line reaches the system before the acknowledgement leaves.

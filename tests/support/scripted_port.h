@@ -52,7 +52,12 @@ public:
         throw ProgramEnded{};
     }
 
-    QDateTime Now() const override { return now; }
+    QDateTime Now() const override
+    {
+        if (std::exchange(outOfMemoryAtNextClock, false))
+            throw std::bad_alloc();
+        return now;
+    }
     QString ProgramDirectory() const override { return directory; }
 
     QStringList boxTexts() const
@@ -73,5 +78,6 @@ public:
     int openBoxes = 0;
     int mostOpenBoxes = 0;
     int choosers = 0;
+    mutable bool outOfMemoryAtNextClock = false;
     bool ended = false;
 };

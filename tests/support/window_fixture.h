@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLineEdit>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -19,6 +20,11 @@ struct WindowFixture {
     QByteArray settingsFile() const { return readBytes(file("corvconf.ini")); }
     QByteArray reportFile() const { return readBytes(file("ifreport.txt")); }
     void writeSettings(const QByteArray &content) const { writeBytes(file("corvconf.ini"), content); }
+    template <typename Control = QLineEdit>
+    Control *control(const char *name) const
+    {
+        return window->findChild<Control *>(QLatin1String(name));
+    }
 
     // Runs start-up; false when the program ended during it.
     bool load()

@@ -2,6 +2,10 @@
 // that is never left half-written.
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include "failure_number.h"
 #include "platform/file_channel.h"
 #include "test_files.h"
@@ -39,6 +43,39 @@ private slots:
         channel.close();
     }
 
+    // Opening never waits for a FIFO's other end: anything but a regular file
+    // (or a device, for appending) is refused at once.
+    void specialFilesAreRefusedWithoutWaiting()
+    {
+        QCOMPARE(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+        FileChannel channel;
+        QCOMPARE(failureNumberOf([&] { channel.openInput(path("fifo")); }), err::PathFileAccess);
+        QCOMPARE(failureNumberOf([&] { channel.openAppend(path("fifo")); }), err::PathFileAccess);
+        QCOMPARE(failureNumberOf([&] { channel.openInput(QStringLiteral("/dev/zero")); }), err::PathFileAccess);
+        channel.openAppend(QStringLiteral("/dev/null"));
+        channel.writeLine("gone");
+        channel.close();
+    }
+
+    // A line cut short by a full disk (here, the file-size limit) is taken
+    // back out: the file ends with the last whole line.
+    void lineThatCannotBeWrittenWholeIsTakenBack()
+    {
+        FileChannel channel;
+        channel.openAppend(path("torn.txt"));
+        channel.writeLine("whole");
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit usual;
+        ::getrlimit(RLIMIT_FSIZE, &usual);
+        rlimit small = usual;
+        small.rlim_cur = 100;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const qint32 number = failureNumberOf([&] { channel.writeLine(QByteArray(200, 'x')); });
+        ::setrlimit(RLIMIT_FSIZE, &usual);
+        QCOMPARE(number, err::DiskFull);
+        QCOMPARE(readBytes(path("torn.txt")), QByteArray("whole\r\n"));
+    }
+
     void fileRemovedWhileOpenIsLetGo()
     {
         FileChannel channel;
@@ -60,6 +97,17 @@ private slots:
         QCOMPARE(channel.readItem(), QByteArray("2575"));
         QVERIFY(channel.atEnd());
         QCOMPARE(failureNumberOf([&] { channel.readItem(); }), err::InputPastEnd);
+        channel.close();
+
+        // Beyond its bound a file is read as far as the bound: past that, as past an end.
+        writeBytes(path("huge.ini"), "[Port]\r\n" + QByteArray(FileChannel::kMostInput, '\n'));
+        channel.openInput(path("huge.ini"));
+        QCOMPARE(channel.readItem(), QByteArray("[Port]"));
+        QCOMPARE(failureNumberOf([&] {
+                     while (!channel.atEnd())
+                         channel.readItem();
+                 }),
+                 err::InputPastEnd);
     }
 
     void outputReplacesTheFileOnlyWhenWhole()

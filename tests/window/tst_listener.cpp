@@ -146,6 +146,19 @@ private slots:
         QCOMPARE(f.reportLines().count(stamped("Start requested.")), 4);
     }
 
+    // Port 0 listens where the system says; the box shows where.
+    void portZeroShowsThePortListenedOn()
+    {
+        ListeningFixture f;
+        f.writeSettings(f.settingsFor({}, 0));
+        QVERIFY(f.load());
+        const quint16 shown = f.control("txtLocalPort")->text().toUShort();
+        QVERIFY(shown > 0);
+        Sender sender;
+        QVERIFY(sender.connectTo(shown));
+        QVERIFY(!sender.exchange("MSH|x", 30).isEmpty());
+    }
+
     void portInUse()
     {
         ListeningFixture f;

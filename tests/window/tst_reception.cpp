@@ -7,6 +7,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <sys/stat.h>
+
+#include "app/program_files.h"
 #include "ui/frm_setup.h"
 #include "ui/received_data_model.h"
 #include "window_fixture.h"
@@ -78,22 +81,28 @@ private slots:
         QCOMPARE(sender.exchange("MSH|y", 4 + body.size()), QByteArray("\0\x0b\xff", 3) + body + "\n");
     }
 
-    void badFrameCodeRestartsWithoutAnswer_data()
+    void failureAfterStoringRestartsWithoutAnswer_data()
     {
         QTest::addColumn<QByteArray>("code");
+        QTest::addColumn<bool>("outOfMemory");
         QTest::addColumn<QList<QByteArray>>("lines");
-        QTest::newRow("letter") << QByteArray("x") << QList<QByteArray>{" 13 ", "Type mismatch"};
-        QTest::newRow("above 255") << QByteArray("300") << QList<QByteArray>{" 5 ", "Invalid procedure call or argument"};
+        QTest::newRow("frame code a letter") << QByteArray("x") << false << QList<QByteArray>{" 13 ", "Type mismatch"};
+        QTest::newRow("frame code above 255") << QByteArray("300") << false
+                                              << QList<QByteArray>{" 5 ", "Invalid procedure call or argument"};
+        QTest::newRow("out of memory") << QByteArray("0") << true << QList<QByteArray>{" 7 ", "Out of memory"};
     }
-    void badFrameCodeRestartsWithoutAnswer()
+    void failureAfterStoringRestartsWithoutAnswer()
     {
         QFETCH(QByteArray, code);
+        QFETCH(bool, outOfMemory);
         QFETCH(QList<QByteArray>, lines);
         ListeningFixture f;
         QVERIFY(f.startListening());
         f.window->Setup().txtETF[2]->setText(QString::fromLatin1(code));
         Sender sender;
         QVERIFY(sender.connectTo(f.listenPort));
+        QTRY_VERIFY(f.window->Winsock.exists(1));
+        f.port.outOfMemoryAtNextClock = outOfMemory;  // the answer's stamp
         sender.send("MSH|stored, not answered");
         QVERIFY(sender.waitUntilDropped());
         QCOMPARE(sender.received, QByteArray());
@@ -228,6 +237,38 @@ private slots:
         QCOMPARE(first.received, kDefaultAck);
         for (const auto &sender : others)
             QCOMPARE(sender->received, sender == others.back() ? kDefaultAck : QByteArray());
+    }
+
+    void dataFileThatMayNotBeUsedIsRefused_data()
+    {
+        QTest::addColumn<QString>("name");  // in the program's directory
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("the settings file") << "corvconf.ini" << "";
+        QTest::newRow("the report file") << "ifreport.txt" << "";
+        QTest::newRow("the error file, not made yet") << "iferrors.txt" << "";
+        QTest::newRow("a link to the settings file") << "link.txt" << "link";
+        QTest::newRow("a FIFO") << "fifo" << "fifo";
+    }
+    void dataFileThatMayNotBeUsedIsRefused()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        ListeningFixture f;
+        const QString path = f.dir.filePath(name);
+        if (kind == "link")
+            QVERIFY(QFile::link(f.file("corvconf.ini"), path));
+        else if (kind == "fifo")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        QVERIFY(f.startListening({{"[Logfile Location]", path.toLatin1()}}));
+        QCOMPARE(f.port.boxTexts(), QStringList{kDataFileNotOpened});
+        const QByteArray settings = f.settingsFile();
+        Sender sender;
+        QVERIFY(sender.connectTo(f.listenPort));
+        sender.send("MSH|refused");
+        QVERIFY(sender.waitUntilDropped());
+        QCOMPARE(sender.received, QByteArray());
+        QCOMPARE(f.settingsFile(), settings);
+        QVERIFY(!f.reportFile().contains("MSH|refused") && !readBytes(f.file("iferrors.txt")).contains("MSH|refused"));
     }
 
     void dataFileOnAFullDeviceIsNeverAnswered()

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/program_files.h"
 #include "ui/frm_setup.h"
 #include "window_fixture.h"
 
@@ -145,6 +146,23 @@ private slots:
         QTest::keyClick(d.chkShowCount, Qt::Key_Tab);
         QCOMPARE(f.port.choosers, 2);
         QCOMPARE(d.txtLogfileLocation->text(), f.file("chosen.txt"));
+    }
+
+    // The program's own files are refused as the data file, chosen or typed.
+    void programFilesAreRefusedAsTheDataFile()
+    {
+        SetupFixture f;
+        frmSetup &d = f.open();
+        const QByteArray before = f.settingsFile();
+        d.cmdEdit->click();
+        f.port.chosenFiles = {f.file("corvconf.ini")};
+        d.txtLogfileLocation_GotFocus();
+        QCOMPARE(d.txtLogfileLocation->text(), f.dataPath());
+        d.txtLogfileLocation->setText(f.file("ifreport.txt"));
+        d.cmdSave->click();
+        QCOMPARE(f.port.boxTexts(), QStringList(2, kDataFileNotOpened));
+        QCOMPARE(f.settingsFile(), before);
+        QCOMPARE(dialogState(d), kEditing);
     }
 
     void recoveryEntryThenSaveTakesTheNewPath()

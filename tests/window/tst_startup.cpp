@@ -74,6 +74,9 @@ private slots:
             << settingsWith({{"[Start of Text]", ""}, {"[End of Text]", ""}}) << QStringList{} << defaults;
         QTest::newRow("count flag beyond 16 bits asks to repair")
             << settingsWith({{"[Show Transaction Count]", "99999"}}) << QStringList{kFileError, kSaved} << defaults;
+        QTest::newRow("over a megabyte asks, keeping what was read")
+            << settingsWith({{"[Port]", "2575"}}) + QByteArray(100 * 1024 * 1024, '\n') << QStringList{kFileError}
+            << settingsWith({{"[Port]", "2575"}});
         QTest::newRow("header as the last line asks, keeping what was read")
             << crlfLines({"[Port]", "2575", "[Interface Name]"}) << QStringList{kFileError, kSaved}
             << settingsWith({{"[Port]", "2575"}});
@@ -89,6 +92,15 @@ private slots:
         QVERIFY(f.load());
         QCOMPARE(f.port.boxTexts(), boxes);
         QCOMPARE(f.settingsFile(), rewritten);
+    }
+
+    void settingsFileThatIsNoFileEndsWithABox()
+    {
+        WindowFixture f;
+        QCOMPARE(::mkfifo(QFile::encodeName(f.file("corvconf.ini")).constData(), 0600), 0);
+        f.port.answers = {OperatorPort::Answer::Yes};
+        QVERIFY(!f.load());
+        QCOMPARE(f.port.boxTexts(), QStringList({kFileError, QStringLiteral("The CORVCONF.INI file could not be opened.")}));
     }
 
     void settingsShownAtStartUp_data()
