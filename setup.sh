@@ -16,18 +16,8 @@ test_packages=(python3-hl7 xvfb xauth xdotool util-linux)
 # clang with libFuzzer's runtime (libclang_rt.fuzzer) for the fuzz targets.
 fuzz_packages=(clang libclang-rt-14-dev)
 
-install_missing() {
-  local missing=()
-  for package in "$@"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
-  local as_root=()
-  [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-  "${as_root[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}"
-}
+# shellcheck source=tools/install_missing.sh
+source tools/install_missing.sh
 
 # Node.js and npm for the sender from npm; a nodejs package that brings its
 # own npm must not be replaced by Debian's, so npm is asked for only when missing.

@@ -4,15 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-missing=()
-for package in xvfb xdotool x11-apps imagemagick; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  as_root=(); [ "$(id -u)" -eq 0 ] || as_root=(sudo)
-  "${as_root[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq "${missing[@]}"
-fi
+# shellcheck source=install_missing.sh
+source tools/install_missing.sh
+install_missing xvfb xdotool x11-apps imagemagick
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target corvane >/dev/null
 
