@@ -1,49 +1,30 @@
-// corvane_load: drives an MLLP receiver on this machine and prints one line
-// of key=value pairs per run. See bench/README.md.
+// corvane_load: drives an MLLP receiver on this machine through one scenario
+// and prints one line of key=value pairs. See bench/README.md.
 #include <cstdio>
+#include <cstring>
 #include <exception>
-#include <string_view>
 
-#include "common/tcp.h"
-#include "load/options.h"
-#include "load/report_line.h"
 #include "load/scenarios.h"
 
 int main(int argc, char **argv)
 {
-    using namespace bench;
-    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
-        std::fputs(usage(), stdout);
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::fputs(bench::kUsage, stdout);
         return 0;
     }
-    Options options;
+    bench::Options options;
     try {
-        options = parseOptions(argc, argv);
+        options = bench::parseOptions(argc, argv);
     } catch (const std::exception &problem) {
-        std::fprintf(stderr, "corvane_load: %s\n%s", problem.what(), usage());
+        std::fprintf(stderr, "corvane_load: %s\n%s", problem.what(), bench::kUsage);
         return 2;
     }
-    ReportLine line;
-    line.add("scenario", options.scenario);
-    if (!options.label.empty())
-        line.add("label", options.label);
-    try {
-        if (options.scenario == "lockstep")
-            runLockstep(options, line);
-        else if (options.scenario == "burst")
-            runBurst(options, line);
-        else if (options.scenario == "large")
-            runLarge(options, line);
-        else if (options.scenario == "cycles")
-            runCycles(options, line);
-        else if (options.scenario == "listen")
-            runListen(options, line);
-        else
-            line.add("port", std::uint64_t(freePort()));
-    } catch (const std::exception &problem) {
-        std::fprintf(stderr, "corvane_load: %s: %s\n", options.scenario.c_str(), problem.what());
-        return 2;
-    }
-    line.print();
-    return 0;
+    const bench::Report report = bench::runScenario(options);
+    std::printf("scenario=%s%s%s\n", options.scenario.c_str(), report.pairs.empty() ? "" : " ", report.line().c_str());
+    std::string faults;
+    for (const std::string &fault : report.faults)
+        faults.append(faults.empty() ? "" : "; ").append(fault);
+    if (!faults.empty())
+        std::fprintf(stderr, "corvane_load: %s: %s\n", options.scenario.c_str(), faults.c_str());
+    return faults.empty() ? 0 : 2;
 }

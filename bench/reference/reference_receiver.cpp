@@ -1,31 +1,24 @@
 // reference_receiver: the least an MLLP test receiver can do, as a yardstick
-// for Corvane. One thread, epoll; for every readable event it takes what
-// waits, appends it and CR LF to the data file with one write, and answers
-// at once with the default acknowledgement.
+// for Corvane. One thread, epoll, on 127.0.0.1; for every readable event it
+// takes what waits, appends it and CR LF to the data file with one write,
+// and answers at once with the default acknowledgement. Answers are sent
+// blocking: every sender in the bench reads its answers.
 #include <arpa/inet.h>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <string>
-#include <string_view>
 #include <sys/epoll.h>
 #include <sys/socket.h>
-#include <sys/uio.h>
-#include <unistd.h>
-#include <unordered_map>
 #include <vector>
 
-#include "common/ack_form.h"
-#include "common/tcp.h"
+#include "load/wire.h"
 
 namespace {
-
-using namespace bench;
 
 [[noreturn]] void die(const char *what)
 {
@@ -33,65 +26,47 @@ using namespace bench;
     std::exit(2);
 }
 
-// The acknowledgement for now, rebuilt only when the second changes.
-class CurrentAck {
-public:
-    const std::string &get()
-    {
-        const std::time_t now = std::time(nullptr);
-        if (now != m_builtFor) {
-            m_ack = acknowledgementAt(now);
-            m_builtFor = now;
-        }
-        return m_ack;
-    }
-
-private:
-    std::time_t m_builtFor = -1;
-    std::string m_ack;
-};
-
 class Receiver {
 public:
-    Receiver(in_addr host, std::uint16_t port, const std::string &dataPath);
+    Receiver(std::uint16_t port, const char *dataPath);
     [[noreturn]] void run();
 
 private:
+    void watch(int operation, int fd, std::uint32_t events);
     void acceptAll();
     void takeArrival(int fd);
-    void store(const char *data, std::size_t size);
-    void answer(int fd, std::string_view ack);
-    void flush(int fd);
-    void drop(int fd);
+    void store(std::size_t size);
 
     int m_epoll = -1;
     int m_listener = -1;
     int m_data = -1;
-    CurrentAck m_ack;
+    std::time_t m_ackFor = -1;
+    std::string m_ack;  // rebuilt only when the second changes
     std::vector<char> m_in;
-    std::unordered_map<int, std::string> m_unsent;  // per connection: answers the socket could not take yet
 };
 
-Receiver::Receiver(in_addr host, std::uint16_t port, const std::string &dataPath)
+Receiver::Receiver(std::uint16_t port, const char *dataPath)
 {
-    m_data = ::open(dataPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    m_data = ::open(dataPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
     if (m_data < 0)
         die("data file");
     m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     const int on = 1;
     ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr = host;
-    if (::bind(m_listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+    const sockaddr_in address = bench::loopback(port);
+    if (::bind(m_listener, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
         || ::listen(m_listener, SOMAXCONN) != 0)
         die("listen");
     m_epoll = ::epoll_create1(EPOLL_CLOEXEC);
+    watch(EPOLL_CTL_ADD, m_listener, EPOLLIN);
+}
+
+void Receiver::watch(int operation, int fd, std::uint32_t events)
+{
     epoll_event event{};
-    event.events = EPOLLIN;
-    event.data.fd = m_listener;
-    if (::epoll_ctl(m_epoll, EPOLL_CTL_ADD, m_listener, &event) != 0)
+    event.events = events;
+    event.data.fd = fd;
+    if (::epoll_ctl(m_epoll, operation, fd, &event) != 0)
         die("epoll");
 }
 
@@ -100,24 +75,15 @@ void Receiver::run()
     epoll_event events[64];
     for (;;) {
         const int ready = ::epoll_wait(m_epoll, events, 64, -1);
-        if (ready < 0) {
-            if (errno == EINTR)
-                continue;
+        if (ready < 0 && errno != EINTR)
             die("epoll_wait");
-        }
         for (int i = 0; i < ready; ++i) {
             const int fd = events[i].data.fd;
             if (fd == m_listener) {
                 acceptAll();
                 continue;
             }
-            if (events[i].events & EPOLLOUT) {
-                flush(fd);
-                if (m_unsent.count(fd) == 0)
-                    continue;  // dropped while flushing
-            }
-            if (events[i].events & (EPOLLIN | EPOLLHUP | EPOLLERR))
-                takeArrival(fd);
+            takeArrival(fd);
         }
     }
 }
@@ -125,19 +91,14 @@ void Receiver::run()
 void Receiver::acceptAll()
 {
     for (;;) {
-        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (errno == EINTR || errno == ECONNABORTED)
-                continue;
+        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0 && (errno == EINTR || errno == ECONNABORTED))
+            continue;
+        if (fd < 0)
             return;
-        }
         const int on = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        epoll_event event{};
-        event.events = EPOLLIN;
-        event.data.fd = fd;
-        ::epoll_ctl(m_epoll, EPOLL_CTL_ADD, fd, &event);
-        m_unsent[fd];
+        watch(EPOLL_CTL_ADD, fd, EPOLLIN);
     }
 }
 
@@ -145,139 +106,57 @@ void Receiver::takeArrival(int fd)
 {
     constexpr std::size_t kChunk = 64 * 1024;
     std::size_t used = 0;
-    bool ended = false;
-    for (;;) {
+    ssize_t got;
+    do {
         if (m_in.size() < used + kChunk)
             m_in.resize(used + kChunk);
-        const ssize_t got = ::recv(fd, m_in.data() + used, kChunk, 0);
-        if (got > 0) {
-            used += std::size_t(got);
-            continue;
-        }
-        if (got < 0 && errno == EINTR)
-            continue;
-        ended = got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
-        break;
-    }
+        got = ::recv(fd, m_in.data() + used, kChunk, MSG_DONTWAIT);
+        used += got > 0 ? std::size_t(got) : 0;
+    } while (got > 0 || (got < 0 && errno == EINTR));
+    bool ended = got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
     if (used > 0) {
-        store(m_in.data(), used);
-        answer(fd, m_ack.get());
+        store(used);
+        const std::time_t now = std::time(nullptr);
+        if (now != m_ackFor)
+            m_ack = bench::acknowledgementAt(m_ackFor = now);
+        ended |= ::send(fd, m_ack.data(), m_ack.size(), MSG_NOSIGNAL) != ssize_t(m_ack.size());
     }
-    if (ended)
-        drop(fd);
+    if (ended) {
+        ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, fd, nullptr);
+        ::close(fd);
+    }
 }
 
-void Receiver::store(const char *data, std::size_t size)
+// The arrival and its CR LF in one write: the buffer always has room after what was read.
+void Receiver::store(std::size_t size)
 {
-    iovec parts[2] = {{const_cast<char *>(data), size}, {const_cast<char *>("\r\n"), 2}};
-    std::size_t left = size + 2;
-    iovec *part = parts;
-    int count = 2;
-    while (left > 0) {
-        const ssize_t written = ::writev(m_data, part, count);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
+    m_in[size] = '\r';
+    m_in[size + 1] = '\n';
+    for (std::size_t done = 0; done < size + 2;) {
+        const ssize_t written = ::write(m_data, m_in.data() + done, size + 2 - done);
+        if (written < 0 && errno != EINTR)
             die("writing the data file");
-        }
-        left -= std::size_t(written);
-        std::size_t done = std::size_t(written);
-        while (count > 0 && done >= part->iov_len) {
-            done -= part->iov_len;
-            ++part;
-            --count;
-        }
-        if (count > 0) {
-            part->iov_base = static_cast<char *>(part->iov_base) + done;
-            part->iov_len -= done;
-        }
+        done += written > 0 ? std::size_t(written) : 0;
     }
-}
-
-void Receiver::answer(int fd, std::string_view ack)
-{
-    std::string &unsent = m_unsent[fd];
-    if (!unsent.empty()) {
-        unsent.append(ack);
-        return;
-    }
-    std::size_t sent = 0;
-    while (sent < ack.size()) {
-        const ssize_t n = ::send(fd, ack.data() + sent, ack.size() - sent, MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += std::size_t(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        break;
-    }
-    if (sent < ack.size()) {
-        unsent.assign(ack.substr(sent));
-        epoll_event event{};
-        event.events = EPOLLIN | EPOLLOUT;
-        event.data.fd = fd;
-        ::epoll_ctl(m_epoll, EPOLL_CTL_MOD, fd, &event);
-    }
-}
-
-void Receiver::flush(int fd)
-{
-    const auto found = m_unsent.find(fd);
-    if (found == m_unsent.end())
-        return;
-    std::string &unsent = found->second;
-    while (!unsent.empty()) {
-        const ssize_t n = ::send(fd, unsent.data(), unsent.size(), MSG_NOSIGNAL);
-        if (n > 0) {
-            unsent.erase(0, std::size_t(n));
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return;
-        drop(fd);
-        return;
-    }
-    epoll_event event{};
-    event.events = EPOLLIN;
-    event.data.fd = fd;
-    ::epoll_ctl(m_epoll, EPOLL_CTL_MOD, fd, &event);
-}
-
-void Receiver::drop(int fd)
-{
-    ::epoll_ctl(m_epoll, EPOLL_CTL_DEL, fd, nullptr);
-    m_unsent.erase(fd);
-    ::close(fd);
 }
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    std::string host = "127.0.0.1";
-    std::string dataPath = "logfile.txt";
+    const char *dataPath = "logfile.txt";
     long port = -1;
     for (int i = 1; i + 1 < argc; i += 2) {
-        const std::string_view option = argv[i];
-        if (option == "--port")
+        if (std::strcmp(argv[i], "--port") == 0)
             port = std::strtol(argv[i + 1], nullptr, 10);
-        else if (option == "--host")
-            host = argv[i + 1];
-        else if (option == "--data-file")
+        else if (std::strcmp(argv[i], "--data-file") == 0)
             dataPath = argv[i + 1];
+        else
+            port = -1;
     }
     if (port <= 0 || port > 65535 || argc % 2 == 0) {
-        std::fprintf(stderr, "usage: reference_receiver --port N [--host 127.0.0.1] [--data-file PATH]\n");
+        std::fprintf(stderr, "usage: reference_receiver --port N [--data-file PATH]\n");
         return 2;
     }
-    try {
-        Receiver receiver(loopbackAddress(host), std::uint16_t(port), dataPath);
-        receiver.run();
-    } catch (const std::exception &problem) {
-        std::fprintf(stderr, "reference_receiver: %s\n", problem.what());
-        return 2;
-    }
+    Receiver(std::uint16_t(port), dataPath).run();
 }

@@ -1,166 +1,142 @@
-// window_stall: the real main window, listening, takes a burst and then
-// lock-step traffic from a sender thread while a probe timer measures how
-// long the event loop is kept from everything else. Prints one key=value line.
+// window_stall: the real main window, listening, takes the load generator's
+// burst and then its lock-step scenario from a sender thread while a probe
+// timer measures how long the event loop is kept from everything else.
+// Runs from a program directory holding corvconf.ini (bench/run.sh makes
+// one); prints one key=value line and exits 2 on any fault.
 #include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
 #include <QTimer>
-#include <QWindow>
 
 #include <cstdio>
-#include <memory>
 #include <thread>
-#include <vector>
 
 #include "app/frm_interface.h"
-#include "common/deadline.h"
-#include "common/tcp.h"
-#include "window/fixed_operator_port.h"
-#include "window/stall_probe.h"
-#include "window/traffic.h"
+#include "load/scenarios.h"
+#include "load/wire.h"
+#include "platform/qt_operator_port.h"
 
 namespace {
 
-struct Settings {
-    bench::TrafficPlan plan;
-    int tickMs = 5;
-    QString canonicalSettings = QStringLiteral(CORVANE_FIRST_START_INI);
+// Ticks every few milliseconds on the window's event loop; the longest gap
+// between two ticks is how long the window could neither paint nor react.
+struct StallProbe {
+    QTimer timer;
+    QElapsedTimer sinceTick;
+    double longestMs = 0;
+    int over50Ms = 0;
+
+    void tick()
+    {
+        const double gapMs = double(sinceTick.nsecsElapsed()) / 1e6;
+        sinceTick.start();
+        longestMs = std::max(longestMs, gapMs);
+        over50Ms += gapMs > 50;
+    }
 };
 
-Settings parse(const QStringList &arguments)
-{
-    Settings settings;
-    for (qsizetype i = 1; i + 1 < arguments.size(); i += 2) {
-        const QString &option = arguments[i];
-        const QString &value = arguments[i + 1];
-        if (option == QLatin1String("--count"))
-            settings.plan.burstCount = value.toULongLong();
-        else if (option == QLatin1String("--lockstep"))
-            settings.plan.lockstepCount = value.toULongLong();
-        else if (option == QLatin1String("--size"))
-            settings.plan.size = value.toULongLong();
-        else if (option == QLatin1String("--tick-ms"))
-            settings.tickMs = value.toInt();
-        else if (option == QLatin1String("--timeout"))
-            settings.plan.timeoutSeconds = value.toDouble();
-        else if (option == QLatin1String("--settings"))
-            settings.canonicalSettings = value;
-        else
-            qFatal("window_stall: unknown option %s", qPrintable(option));
-    }
-    return settings;
-}
+// Counts and closes every box the window shows: nobody is there to answer,
+// and an open box would hold the window for good.
+struct BoxCloser : QObject {
+    int boxes = 0;
 
-// The canonical settings file with the value under each named heading replaced.
-QByteArray settingsWith(const QByteArray &canonical, const QList<std::pair<QByteArray, QByteArray>> &changes)
-{
-    QList<QByteArray> lines = canonical.split('\n');
-    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-        for (const auto &[heading, value] : changes) {
-            if (lines[i] == heading + '\r')
-                lines[i + 1] = value + '\r';
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (auto *box = qobject_cast<QMessageBox *>(watched); box && event->type() == QEvent::Show) {
+            ++boxes;
+            std::fprintf(stderr, "window_stall: box \"%s\"\n", qPrintable(box->text()));
+            QMetaObject::invokeMethod(box, &QDialog::reject, Qt::QueuedConnection);
         }
+        return false;
     }
-    return lines.join('\n');
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
+};
 
 }  // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    Settings settings = parse(app.arguments());
-
-    QTemporaryDir programDirectory;
-    QFile canonical(settings.canonicalSettings);
-    if (!programDirectory.isValid() || !canonical.open(QIODevice::ReadOnly))
-        qFatal("window_stall: no program directory or no canonical settings file");
-    settings.plan.port = bench::freePort();
-    settings.plan.dataFile = programDirectory.filePath(QStringLiteral("data.txt")).toStdString();
-    const QByteArray configured = settingsWith(canonical.readAll(),
-                                               {{"[AutoStart]", "On"},
-                                                {"[Port]", QByteArray::number(settings.plan.port)},
-                                                {"[Logfile Location]", QByteArray::fromStdString(settings.plan.dataFile)}});
-    if (!writeFile(programDirectory.filePath(QStringLiteral("corvconf.ini")), configured))
-        qFatal("window_stall: cannot write the settings file");
-
-    FixedOperatorPort operatorPort(programDirectory.path());
-    auto window = std::make_unique<frmInterface>(operatorPort);
-    window->Form_Load();
-    window->show();
-    if (window->Winsock.state(0) != SocketSet::State::Listening)
-        qFatal("window_stall: the window is not listening after start-up");
-
-    StallProbe probe(settings.tickMs);
-    std::vector<StallProbe::Phase> phases;
-    bool probing = false;
-    // Called on the sender thread; the probe lives on the window's thread.
-    const auto phaseBegins = [&](const char *name) {
-        const QString phase = QString::fromLatin1(name);
-        QMetaObject::invokeMethod(
-            &app,
-            [&, phase] {
-                if (probing)
-                    phases.push_back(probe.finish());
-                probing = phase != QLatin1String("done");
-                if (probing)
-                    probe.begin(phase);
-                else
-                    QCoreApplication::exit(0);  // quit() would ask the window to close, and it asks the operator
-            },
-            Qt::QueuedConnection);
-    };
-
-    // Traffic starts once the window is on the screen, so painting is part of the cost.
-    bench::TrafficResult result;
-    std::thread sender;
-    const bench::Deadline exposedBy(10);
-    QTimer untilExposed;
-    QObject::connect(&untilExposed, &QTimer::timeout, &app, [&] {
-        if (window->windowHandle() && window->windowHandle()->isExposed()) {
-            untilExposed.stop();
-            sender = std::thread([&] { result = bench::sendTraffic(settings.plan, phaseBegins); });
-        } else if (exposedBy.passed()) {
-            qFatal("window_stall: the window was not exposed within 10 s");
-        }
-    });
-    untilExposed.start(5);
-    // The sender gives up at its own deadline; this catches a loop that never hears of it.
-    QTimer::singleShot(int((settings.plan.timeoutSeconds + 30) * 1000), &app, [] {
-        std::fprintf(stderr, "window_stall: no end of traffic within the deadline\n");
-        QCoreApplication::exit(2);
-    });
-    const int loopStatus = app.exec();
-    if (sender.joinable())
-        sender.join();
-
-    std::printf("scenario=window count=%llu size=%zu tick_ms=%d", static_cast<unsigned long long>(settings.plan.burstCount),
-                settings.plan.size, settings.tickMs);
-    for (const StallProbe::Phase &phase : phases)
-        std::printf(" %s_max_stall_ms=%.1f %s_stalls_over_50ms=%lld %s_ticks=%lld", qPrintable(phase.name),
-                    phase.longestGapMs, qPrintable(phase.name), static_cast<long long>(phase.gapsOver50Ms),
-                    qPrintable(phase.name), static_cast<long long>(phase.ticks));
-    std::printf(" burst_taken_s=%.4f burst_msgs_per_s=%.1f burst_acks=%llu burst_largest_arrival=%llu",
-                result.burstTakenSeconds,
-                result.burstTakenSeconds > 0 ? double(settings.plan.burstCount) / result.burstTakenSeconds : 0.0,
-                static_cast<unsigned long long>(result.burstAcks),
-                static_cast<unsigned long long>(result.burstLargestArrival));
-    std::printf(" lockstep_count=%llu lockstep_acks_per_s=%.1f lockstep_acks=%llu",
-                static_cast<unsigned long long>(settings.plan.lockstepCount),
-                result.lockstepSeconds > 0 ? double(settings.plan.lockstepCount) / result.lockstepSeconds : 0.0,
-                static_cast<unsigned long long>(result.lockstepAcks));
-    std::printf(" bad_acks=%llu boxes=%d rows=%d\n", static_cast<unsigned long long>(result.badAcks), operatorPort.boxes,
-                window->lngItemCount);
-    std::fflush(stdout);
-    if (!result.failure.empty()) {
-        std::fprintf(stderr, "window_stall: %s\n", result.failure.c_str());
+    bench::Options options;
+    try {
+        options = bench::parseOptions(argc, argv);
+    } catch (const std::exception &problem) {
+        std::fprintf(stderr, "window_stall: %s\n", problem.what());
         return 2;
     }
-    return loopStatus;
+    // Without its settings file the window would ask the operator, and nobody answers here.
+    if (!QDir(QCoreApplication::applicationDirPath()).exists(QStringLiteral("corvconf.ini"))) {
+        std::fprintf(stderr, "window_stall: no corvconf.ini beside the program\n");
+        return 2;
+    }
+    BoxCloser closer;
+    app.installEventFilter(&closer);
+    QtOperatorPort operatorPort;
+    frmInterface window(operatorPort);
+    window.Form_Load();
+    window.show();
+    // Traffic starts once the window is on the screen, so that painting is part of the cost.
+    if (!bench::listening(options.port) || !QTest::qWaitForWindowExposed(&window, 10000)) {
+        std::fprintf(stderr, "window_stall: the window is not listening on port %u or not shown\n", options.port);
+        return 2;
+    }
+
+    StallProbe probe;
+    probe.timer.setTimerType(Qt::PreciseTimer);
+    probe.timer.setInterval(5);
+    QObject::connect(&probe.timer, &QTimer::timeout, [&] { probe.tick(); });
+    bench::Report figures;  // the probe's, phase by phase
+    std::vector<std::pair<std::string, bench::Report>> phases;
+    const auto onLoop = [&](auto step) { QMetaObject::invokeMethod(&app, step, Qt::QueuedConnection); };
+    std::thread sender([&] {
+        for (const std::string scenario : {"burst", "lockstep"}) {
+            bench::Options phase = options;
+            phase.scenario = scenario;
+            phase.count = scenario == "burst" ? options.count : options.lockstep;
+            if (phase.count == 0)
+                continue;
+            onLoop([&] {
+                probe.longestMs = probe.over50Ms = 0;
+                probe.sinceTick.start();
+                probe.timer.start();
+            });
+            phases.emplace_back(scenario, bench::runScenario(phase));
+            onLoop([&, scenario] {
+                probe.tick();  // a stall still going on counts up to now
+                probe.timer.stop();
+                figures.add(scenario + "_max_stall_ms", probe.longestMs, 1);
+                figures.add(scenario + "_stalls_over_50ms", probe.over50Ms);
+            });
+        }
+        // Not quit(): that asks the window to close, and the window asks the operator first.
+        onLoop([] { QCoreApplication::exit(0); });
+    });
+    app.exec();
+    sender.join();
+
+    std::string line = "scenario=window " + figures.line();
+    std::vector<std::string> faults;
+    std::uint64_t arrivals = 0;
+    for (const auto &[scenario, report] : phases) {
+        line.append(" ").append(report.line(scenario + "_"));
+        for (const std::string &fault : report.faults)
+            faults.push_back(scenario + ": " + fault);
+        for (const auto &[key, value] : report.pairs)
+            arrivals += key == "stored_lines" ? std::stoull(value) : 0;
+    }
+    // The counter box follows the arrivals once a frame.
+    const auto *itemCount = window.findChild<QLineEdit *>(QStringLiteral("txtItemCount"));
+    const bool counted =
+        itemCount && QTest::qWaitFor([&] { return itemCount->text() == QString::number(arrivals); }, 2000);
+    std::printf("%s rows=%s boxes=%d\n", line.c_str(), itemCount ? qPrintable(itemCount->text()) : "-",
+                closer.boxes);
+    if (!counted)
+        faults.push_back("the counter box does not show the " + std::to_string(arrivals) + " arrivals");
+    if (closer.boxes > 0)
+        faults.emplace_back("the window showed a box");
+    for (const std::string &fault : faults)
+        std::fprintf(stderr, "window_stall: %s\n", fault.c_str());
+    return faults.empty() ? 0 : 2;
 }
