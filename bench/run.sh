@@ -1,101 +1,263 @@
 #!/usr/bin/env bash
-# Benchmarks Corvane against a minimal reference receiver built from this
-# tree, and against python3-hl7's asyncio MLLP server when that is
-# installed, and prints one table of medians, ratios and PASS/FAIL.
+# Benchmarks Corvane beside a minimal reference receiver built from this
+# tree and python3-hl7's asyncio MLLP server (when that is installed), and
+# prints one table of medians, ratios and PASS/FAIL. See bench/README.md.
 #
 #   bench/run.sh [--quick | --full] [--rounds N] [--keep]
 #   bench/run.sh --callgrind [ARRIVALS]
 #
-# Builds in build-bench/ (Release), installs missing Debian packages when
-# run as root, and runs everything under its own Xvfb. Exit status: 0 all
-# targets met, 1 a target missed, 2 a receiver misbehaved or a tool failed.
-# See bench/README.md.
+# Installs missing Debian packages, builds in build-bench/ (Release) and
+# runs everything under an X server of its own. Exit status: 0 all targets
+# met, 1 a target missed, 2 a receiver misbehaved or a tool failed.
 set -euo pipefail
 
-BENCH_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-ROOT=$(cd "$BENCH_DIR/.." && pwd)
+BENCH=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+ROOT=$(dirname "$BENCH")
 BUILD=$ROOT/build-bench
+BIN=$BUILD/bench
+SAVED=$BUILD/bench-results
+PYTHON=/usr/bin/python3  # Debian's, with python3-hl7 when that is installed
 
-usage() {
-  sed -n '2,12s/^# \{0,1\}//p' "${BASH_SOURCE[0]}"
-}
-
-inner=measure.sh
-inner_args=()
+MODE=default ROUNDS='' KEEP=no ARRIVALS=200
 while [ $# -gt 0 ]; do
   case $1 in
-    --quick | --full | --keep) inner_args+=("$1") ;;
+    --quick | --full) MODE=${1#--} ;;
+    --keep) KEEP=yes ;;
     --rounds)
       [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || { echo "run.sh: --rounds takes a positive number" >&2; exit 2; }
-      inner_args+=("$1" "$2")
+      ROUNDS=$2
       shift
       ;;
     --callgrind)
-      inner=callgrind.sh
+      MODE=callgrind
       if [[ ${2:-} =~ ^[1-9][0-9]*$ ]]; then
-        inner_args+=("$2")
+        ARRIVALS=$2
         shift
       fi
       ;;
-    -h | --help) usage; exit 0 ;;
-    *) echo "run.sh: unknown option $1" >&2; usage >&2; exit 2 ;;
+    -h | --help) sed -n '2,11s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
 done
+LOCKSTEP=10000 BURST=100000 LARGE=50 CYCLES=1000 MEMORY=200000 WINDOW_LOCKSTEP=5000
+MEMORY_SECONDS=60  # the memory run stops early after this long; 0: never
+case $MODE in
+  quick) ROUNDS=${ROUNDS:-1} LOCKSTEP=2000 LARGE=20 CYCLES=300 MEMORY_SECONDS=15 WINDOW_LOCKSTEP=1000 ;;
+  full) MEMORY_SECONDS=0 ;;
+esac
+ROUNDS=${ROUNDS:-3} LISTEN_TIMEOUT=20 WRAPPER=()
 
-packages=(g++ cmake ninja-build qt6-base-dev xvfb xauth util-linux)
-[ "$inner" = callgrind.sh ] && packages+=(valgrind)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "run.sh: missing Debian packages (install them as root): ${missing[*]}" >&2
-    exit 2
-  fi
-  echo "Installing: ${missing[*]}" >&2
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >&2
-fi
+# shellcheck source=tools/install_missing.sh
+source "$ROOT/tools/install_missing.sh"
+packages=(g++ cmake ninja-build qt6-base-dev xvfb util-linux python3)
+[ "$MODE" != callgrind ] || packages+=(valgrind)
+install_missing "${packages[@]}" >&2 || exit 2
 
-# Everything below runs in the background and is waited for, so that an
-# interrupted run ends what it started (by PID) at once.
-pid_file=$(mktemp /tmp/corvane-bench-pid.XXXXXX)
-child_pid=
+# Every process started here is ended by its PID when the run ends or is
+# interrupted. Commands run in the background and are waited for, so that a
+# signal is handled at once.
+WORK=$(mktemp -d /tmp/corvane-bench.XXXXXX)
+RESULTS=$WORK/results.txt FAULTS=$WORK/faults.txt
+: >"$FAULTS"
+declare -A STARTED=()
+stop() {
+  local pid
+  for pid; do kill -TERM "$pid" 2>/dev/null || true; done
+  for pid; do
+    wait "$pid" 2>/dev/null || true
+    unset "STARTED[$pid]"
+  done
+}
 cleanup() {
-  if [ -n "$child_pid" ] && kill -0 "$child_pid" 2>/dev/null; then
-    # Under Xvfb the measuring script is ended, which ends what it started;
-    # xvfb-run then ends the X server.
-    local inner_pid
-    inner_pid=$(cat "$pid_file" 2>/dev/null || true)
-    kill -TERM "${inner_pid:-$child_pid}" 2>/dev/null || true
-    wait "$child_pid" 2>/dev/null || true
-  fi
-  rm -f "$pid_file"
+  stop "${!STARTED[@]}"
+  if [ "$KEEP" = yes ]; then echo "Kept $WORK" >&2; else rm -rf "$WORK"; fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-run_child() {
-  local status=0
-  "$@" &
-  child_pid=$!
-  wait "$child_pid" || status=$?
-  child_pid=
+# Starts a command in the background, its output in FILE and FILE.err; sets LAUNCHED.
+launch() {
+  local out=$1
+  shift
+  "$@" >"$out" 2>"$out.err" &
+  LAUNCHED=$!
+  STARTED[$LAUNCHED]=1
+}
+run_to() {
+  launch "$@"
+  local pid=$LAUNCHED status=0
+  wait "$pid" || status=$?
+  unset "STARTED[$pid]"
   return "$status"
 }
+say() { echo "[$(date +%T)] $*" >&2; }
+fail() {
+  cat "$FAULTS" >&2
+  exit 2
+}
 
-echo "Building in $BUILD" >&2
+say "Building in $BUILD"
 mkdir -p "$BUILD"
-run_child cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >"$BUILD/bench-configure.log" 2>&1 ||
-  { cat "$BUILD/bench-configure.log" >&2; exit 2; }
 # Two jobs at most: the machine is small and shared. Ninja itself, so that
 # ending it ends its compilers.
-run_child ninja -C "$BUILD" -j 2 corvane corvane_load reference_receiver window_stall >&2
+if ! run_to "$WORK/build.log" cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release ||
+  ! run_to "$WORK/build.log" ninja -C "$BUILD" -j 2 corvane corvane_load reference_receiver window_stall; then
+  cat "$WORK/build.log" "$WORK/build.log.err" >&2
+  exit 2
+fi
 
-status=0
-run_child env BUILD="$BUILD" xvfb-run -a -s "-screen 0 1280x1024x24" \
-  bash -c 'echo $$ >"$0"; exec bash "$1" "${@:2}"' "$pid_file" "$BENCH_DIR/sh/$inner" "${inner_args[@]}" ||
-  status=$?
-exit "$status"
+# An X server of our own, so that Corvane's window is real and paints.
+exec 3< <(exec Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>"$WORK/xvfb.err")
+STARTED[$!]=1
+read -r -t 20 display <&3 || { cat "$WORK/xvfb.err" >&2; exit 2; }
+export DISPLAY=:$display
+
+# A program directory holding the canonical settings file with automatic
+# start on, a free port and the data file DIR/data.txt; sets PORT and DATA.
+program_dir() {
+  mkdir -p "$1"
+  PORT=$("$BIN/corvane_load" --scenario free-port | sed 's/.*port=//') DATA=$1/data.txt
+  awk -v port="$PORT" -v data="$DATA" 'BEGIN { RS = ORS = "\r\n" }
+    previous == "[AutoStart]" { $0 = "On" }
+    previous == "[Port]" { $0 = port }
+    previous == "[Logfile Location]" { $0 = data }
+    { print; previous = $0 }' "$ROOT/tests/data/first_start.ini" >"$1/corvconf.ini"
+}
+
+# Runs a measuring command pinned to CPUs ("" for none) and records its line
+# under TAGS; a failure is recorded as a fault with its last error line.
+measure() {
+  local tags=$1 cpus=$2 status=0
+  shift 2
+  [ -z "$cpus" ] || set -- taskset -c "$cpus" "$@"
+  run_to "$WORK/line" "$@" || status=$?
+  [ ! -s "$WORK/line" ] || echo "$tags $(cat "$WORK/line")" >>"$RESULTS"
+  [ "$status" -eq 0 ] || echo "$tags: $(tail -1 "$WORK/line.err")" >>"$FAULTS"
+  return "$status"
+}
+load() {
+  measure "$1" "$2" "$BIN/corvane_load" --port "$PORT" --data-file "$DATA" "${@:3}"
+}
+
+# Starts a receiver in a program directory of its own, pinned to CPUs ("" for
+# none), and waits until it listens; sets RECEIVER. Corvane runs under
+# WRAPPER when that is set.
+start() {
+  local kind=$1 tags=$2 dir=$3 cpus=$4 launched command
+  program_dir "$dir"
+  case $kind in
+    corvane) cp "$BUILD/corvane" "$dir/" && command=("${WRAPPER[@]}" "$dir/corvane") ;;
+    reference) command=("$BIN/reference_receiver" --port "$PORT" --data-file "$DATA") ;;
+    python) command=("$PYTHON" "$BENCH/peers/hl7_mllp_peer.py" --port "$PORT" --data-file "$DATA") ;;
+  esac
+  [ -z "$cpus" ] || command=(taskset -c "$cpus" "${command[@]}")
+  launched=$(date +%s%N)
+  launch "$dir/stdout.txt" "${command[@]}"
+  RECEIVER=$LAUNCHED
+  load "$tags" "" --scenario listen --since-ns "$launched" --timeout "$LISTEN_TIMEOUT" || return
+  [ "$kind" != corvane ] || grep -q "Start requested." "$dir/ifreport.txt" ||
+    { echo "$tags: Corvane listens but its report has no start" >>"$FAULTS" && return 1; }
+}
+
+# Ends the receiver; one that ended by itself is a fault.
+finish() {
+  kill -0 "$RECEIVER" 2>/dev/null || echo "$1: the receiver ended by itself" >>"$FAULTS"
+  stop "$RECEIVER"
+  [ "$KEEP" = yes ] || rm -rf "$2"
+}
+
+rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
+
+if [ "$MODE" = callgrind ]; then
+  cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+  # Waits until Corvane has used no CPU for half a second, so that late work
+  # (the first paint, a pending repaint) falls inside the run it belongs to.
+  wait_quiet() {
+    local deadline=$((SECONDS + 120)) before after
+    after=$(cpu_ticks "$RECEIVER")
+    # The pause is the measuring window of the check, not a wait for an event.
+    while before=$after && sleep 0.5 && after=$(cpu_ticks "$RECEIVER") && [ "$after" -gt $((before + 1)) ]; do
+      [ $SECONDS -lt $deadline ] || { echo "callgrind: Corvane never went quiet" >>"$FAULTS" && return 1; }
+    done
+  }
+  LISTEN_TIMEOUT=300  # start-up under valgrind is slow
+  say "callgrind: a start-up-only run, then a run with $ARRIVALS lock-step arrivals (this takes minutes)"
+  for run in startup arrivals; do
+    WRAPPER=(valgrind --tool=callgrind "--callgrind-out-file=$WORK/$run.callgrind")
+    tags="receiver=corvane pin=none round=$run"
+    { start corvane "$tags" "$WORK/$run" "" && wait_quiet; } || fail
+    if [ "$run" = arrivals ]; then
+      { load "$tags" "" --scenario lockstep --count "$ARRIVALS" --timeout 3600 && wait_quiet; } || fail
+    fi
+    stop "$RECEIVER"  # callgrind writes its counts as the program ends
+  done
+  mkdir -p "$SAVED"
+  cp "$WORK/startup.callgrind" "$WORK/arrivals.callgrind" "$SAVED/"
+  "$PYTHON" "$BENCH/report.py" callgrind "$WORK" "$ARRIVALS" | tee "$SAVED/callgrind.txt" || exit 2
+  echo "Profiles kept in $SAVED (callgrind_annotate --inclusive=yes $SAVED/arrivals.callgrind)."
+  exit 0
+fi
+
+read -r -a CPUS < <("$PYTHON" -c 'import os; print(*sorted(os.sched_getaffinity(0)))')
+RECEIVER_CPU=${CPUS[1]:-${CPUS[0]}} CLIENT_CPU=${CPUS[0]} PINNINGS=(separate same)
+[ "${#CPUS[@]}" -ge 2 ] || PINNINGS=(same)
+RECEIVERS=(corvane reference)
+[ ! -f /usr/lib/python3/dist-packages/hl7/mllp/__init__.py ] || RECEIVERS+=(python)
+echo "scenario=run mode=$MODE rounds=$ROUNDS lockstep=$LOCKSTEP burst=$BURST large=$LARGE cycles=$CYCLES" \
+  "memory=$MEMORY memory_seconds=$MEMORY_SECONDS window_lockstep=$WINDOW_LOCKSTEP" \
+  "receivers=$(IFS=,; echo "${RECEIVERS[*]}") pinnings=$(IFS=,; echo "${PINNINGS[*]}")" \
+  "receiver_cpu=$RECEIVER_CPU client_cpu=$CLIENT_CPU" >"$RESULTS"
+
+# One receiver, fresh, through every scenario.
+measure_receiver() {
+  local tags="receiver=$1 pin=$2 round=$3" client_cpu=$4 dir=$WORK/$1-$2-$3 scenario
+  if start "$1" "$tags" "$dir" "$RECEIVER_CPU"; then
+    for scenario in "lockstep $LOCKSTEP" "burst $BURST" "large $LARGE" "cycles $CYCLES"; do
+      load "$tags" "$client_cpu" --scenario "${scenario% *}" --count "${scenario#* }" || :
+    done
+  fi
+  finish "$tags" "$dir"
+  say "$tags:$(grep -F "$tags scenario=lockstep " "$RESULTS" | grep -oE ' (acks_per_s|latency_p99_us)=[^ ]*' | tr -d '\n')"
+}
+
+# A fresh Corvane takes 1 KB arrivals one at a time; then its resident memory.
+measure_memory() {
+  local tags="receiver=corvane pin=none round=memory" before
+  if start corvane "$tags" "$WORK/memory" ""; then
+    before=$(rss_kb "$RECEIVER")
+    load "$tags" "" --scenario lockstep --count "$MEMORY" --time-limit "$MEMORY_SECONDS" --timeout 3600 || :
+    ! kill -0 "$RECEIVER" 2>/dev/null ||
+      echo "$tags scenario=memory rss_start_kb=$before rss_kb=$(rss_kb "$RECEIVER")" >>"$RESULTS"
+  fi
+  finish "$tags" "$WORK/memory"
+  say "memory: $(grep -F "$tags scenario=memory " "$RESULTS" || true)"
+}
+
+# The window under the load generator's burst and lock-step traffic.
+measure_window() {
+  local tags="receiver=corvane pin=none round=window" dir=$WORK/window
+  program_dir "$dir"
+  cp "$BIN/window_stall" "$dir/"
+  # The probe has deadlines of its own; `timeout` ends it should its loop hang all the same.
+  measure "$tags" "" timeout --kill-after=10 300 "$dir/window_stall" --port "$PORT" --data-file "$DATA" \
+    --count "$BURST" --lockstep "$WINDOW_LOCKSTEP" --timeout 240 || :
+  grep -qF "$tags scenario=window " "$RESULTS" || echo "$tags: window_stall gave no figures" >>"$FAULTS"
+  say "window: $(grep -oE '(burst|lockstep)_max_stall_ms=[^ ]*' "$RESULTS" | tr '\n' ' ')"
+  [ "$KEEP" = yes ] || rm -rf "$dir"
+}
+
+say "receivers: ${RECEIVERS[*]}; pinnings: ${PINNINGS[*]}; $ROUNDS round(s); work in $WORK"
+for ((round = 1; round <= ROUNDS; ++round)); do
+  for pin in "${PINNINGS[@]}"; do
+    client_cpu=$CLIENT_CPU
+    [ "$pin" = separate ] || client_cpu=$RECEIVER_CPU
+    # Each round starts with another receiver, so that none always runs first.
+    for ((k = 0; k < ${#RECEIVERS[@]}; ++k)); do
+      measure_receiver "${RECEIVERS[(k + round - 1) % ${#RECEIVERS[@]}]}" "$pin" "$round" "$client_cpu"
+    done
+  done
+done
+measure_memory
+measure_window
+"$PYTHON" "$BENCH/report.py" table "$WORK" "$SAVED"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # install_missing PACKAGE...: installs the Debian packages not installed yet,
 # through sudo when not root. Sourced by setup.sh, bench/run.sh and
 # tools/screenshots.sh.

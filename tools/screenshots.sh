@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# shellcheck source=install_missing.sh
+# shellcheck source=tools/install_missing.sh
 source tools/install_missing.sh
 install_missing xvfb xdotool x11-apps imagemagick
 cmake -S . -B build -G Ninja >/dev/null
