@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/frm_interface.h"
+#include "forms/frm_interface.h"
 #include "common/deadline.h"
 #include "common/tcp.h"
 #include "window/fixed_operator_port.h"

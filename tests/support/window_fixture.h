@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/frm_interface.h"
+#include "forms/frm_interface.h"
 #include "scripted_port.h"
 #include "sender.h"
 #include "test_files.h"

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/frm_setup.h"
+#include "forms/frm_setup.h"
 #include "window_fixture.h"
 
 namespace {

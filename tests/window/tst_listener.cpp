@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/received_data_model.h"
+#include "widgets/received_data_model.h"
 #include "window_fixture.h"
 
 namespace {

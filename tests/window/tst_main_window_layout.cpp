@@ -10,9 +10,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "ui/receive_area.h"
-#include "ui/received_data_view.h"
-#include "ui/twips.h"
+#include "widgets/receive_area.h"
+#include "widgets/received_data_view.h"
+#include "widgets/twips.h"
 #include "window_fixture.h"
 
 class MainWindowLayout : public QObject {

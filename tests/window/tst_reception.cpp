@@ -9,9 +9,9 @@
 
 #include <sys/stat.h>
 
-#include "app/program_files.h"
-#include "ui/frm_setup.h"
-#include "ui/received_data_model.h"
+#include "forms/program_files.h"
+#include "forms/frm_setup.h"
+#include "widgets/received_data_model.h"
 #include "window_fixture.h"
 
 namespace {

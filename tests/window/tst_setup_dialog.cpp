@@ -8,8 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/program_files.h"
-#include "ui/frm_setup.h"
+#include "forms/program_files.h"
+#include "forms/frm_setup.h"
 #include "window_fixture.h"
 
 namespace {

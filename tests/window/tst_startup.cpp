@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ui/frm_setup.h"
-#include "ui/received_data_model.h"
+#include "forms/frm_setup.h"
+#include "widgets/received_data_model.h"
 #include "window_fixture.h"
 
 namespace {
