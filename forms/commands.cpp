@@ -6,10 +6,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <array>
 #include <tuple>
 
 #include "formats/port_text.h"
-#include "formats/report_lines.h"
 #include "widgets/frame_texts.h"
 #include "forms/frm_setup.h"
 
@@ -54,18 +54,40 @@ void frmInterface::connectCommands()
     }
 }
 
+// Which buttons and menu items take a click in each arrangement; a button
+// and the menu item that runs the same command go together. Editing and
+// saving the port leave some as they were.
+void frmInterface::arrange(Arrangement arrangement)
+{
+    enum Flag : char { Off, On, Kept };
+    struct Row {
+        QPushButton *button;
+        QAction *item;
+        std::array<Flag, 4> flags;  // started, stopped, editing the port, port saved
+    };
+    const Row rows[] = {
+        {cmdStart, mnuFileStartInterface, {Off, On, Off, On}},
+        {cmdStop, mnuFileStopInterface, {On, Off, Off, Kept}},
+        {cmdEdit, mnuOptionsEditRemoteSettings, {Off, On, Off, On}},
+        {cmdSave, mnuOptionsSaveRemoteSettings, {Off, Off, On, Off}},
+        {nullptr, mnuOptionsSetup, {Off, On, Kept, Kept}},
+        {nullptr, mnuOptionsAutomaticStart, {Off, On, Kept, Kept}},
+    };
+    for (const Row &row : rows) {
+        const Flag flag = row.flags[size_t(arrangement)];
+        if (flag == Kept)
+            continue;
+        if (row.button)
+            row.button->setEnabled(flag == On);
+        row.item->setEnabled(flag == On);
+    }
+}
+
 void frmInterface::cmdEdit_Click()
 {
     txtRemotePort->setEnabled(true);
     txtRemotePort->setFocus();
-    cmdEdit->setEnabled(false);
-    cmdStart->setEnabled(false);
-    cmdSave->setEnabled(true);
-    cmdStop->setEnabled(false);
-    mnuOptionsEditRemoteSettings->setEnabled(false);
-    mnuOptionsSaveRemoteSettings->setEnabled(true);
-    mnuFileStartInterface->setEnabled(false);
-    mnuFileStopInterface->setEnabled(false);
+    arrange(Arrangement::EditingPort);
 }
 
 // Only a plain whole number from 0 to 65535 is taken as the port; it goes
@@ -90,12 +112,7 @@ void frmInterface::cmdSave_Click()
     txtRemotePort->setEnabled(false);
     txtLocalPort->setText(txtRemotePort->text());
     SaveFile();
-    cmdSave->setEnabled(false);
-    cmdStart->setEnabled(true);
-    cmdEdit->setEnabled(true);
-    mnuFileStartInterface->setEnabled(true);
-    mnuOptionsEditRemoteSettings->setEnabled(true);
-    mnuOptionsSaveRemoteSettings->setEnabled(false);
+    arrange(Arrangement::PortSaved);
     m_frameTexts->showNow(this, Setup().txtInterfaceName->text());
 }
 
@@ -126,7 +143,7 @@ void frmInterface::mnuOptionsSetup_Click()
     Setup().show();
 }
 
-QString frmInterface::aboutText()
+QString frmInterface::aboutText() const
 {
     return QStringLiteral("Corvane\r\n"
                           "Copyright (C) 2026 The Corvane developers. All rights reserved.\r\n"

@@ -226,23 +226,23 @@ void frmSetup::LoadTextBoxes()
     }
 }
 
-void frmSetup::LoadInfoFromTextBoxes()
+void frmSetup::copyFieldsInto(ProgramInformation &record) const
 {
-    m_settings.strInterfaceName = txtInterfaceName->text();
-    m_settings.strAckBeforeDate = txtAckBeforeDate->text();
-    m_settings.strAckAfterDate = txtAckAfterDate->text();
-    m_settings.strMSASegment = txtMSASegment->text();
-    m_settings.intShowCount = showCountValue();
-    m_settings.strLogfileLocation = txtLogfileLocation->text();
+    record.strInterfaceName = txtInterfaceName->text();
+    record.strAckBeforeDate = txtAckBeforeDate->text();
+    record.strAckAfterDate = txtAckAfterDate->text();
+    record.strMSASegment = txtMSASegment->text();
+    record.intShowCount = chkShowCount->isChecked() ? 1 : 0;
+    record.strLogfileLocation = txtLogfileLocation->text();
     for (int i = 0; i < ProgramInformation::kFrameCodes; ++i) {
-        m_settings.strSTF[i] = txtSTF[i]->text();
-        m_settings.strETF[i] = txtETF[i]->text();
+        record.strSTF[i] = txtSTF[i]->text();
+        record.strETF[i] = txtETF[i]->text();
     }
 }
 
-qint16 frmSetup::showCountValue() const
+void frmSetup::LoadInfoFromTextBoxes()
 {
-    return chkShowCount->isChecked() ? 1 : 0;
+    copyFieldsInto(m_settings);
 }
 
 void frmSetup::showForRecovery()

@@ -22,12 +22,13 @@ class frmSetup final : public QWidget {
 public:
     frmSetup(ProgramInformation &settings, OperatorPort &port, QWidget *parent = nullptr);
 
-    // Settings into the fields, and back.
+    // The one mapping between the fields and the settings they hold: the
+    // window's settings into the fields; the fields into a record (the check
+    // box as the file stores it, 0 clear, 1 ticked); the fields into the
+    // window's settings.
     void LoadTextBoxes();
+    void copyFieldsInto(ProgramInformation &record) const;
     void LoadInfoFromTextBoxes();
-
-    // The check box as the settings file stores it: 0 clear, 1 ticked.
-    qint16 showCountValue() const;
 
     // The dialog's buttons. After Save only Exit is active; Exit (or the
     // window's close box) discards the dialog, and unsaved edits with it.

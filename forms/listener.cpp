@@ -31,7 +31,7 @@ void frmInterface::cmdStart_Click()
     showPicture(Picture::Start);
     OpenFile();
     reportEvent("Start requested.");
-    arrangeStarted();
+    arrange(Arrangement::Started);
     configureAndListen();
 }
 
@@ -80,7 +80,7 @@ void frmInterface::cmdStop_Click()
             reportEvent("Stop requested.");
             txtInterfaceStatus->setText(QStringLiteral("Stop Requested"));
             showPicture(Picture::Stop);
-            arrangeStopped();
+            arrange(Arrangement::Stopped);
             CloseFile();
             closeEverySocket();
             txtInterfaceStatus->setText(QStringLiteral("Connection Stopped"));
@@ -89,34 +89,6 @@ void frmInterface::cmdStop_Click()
     } catch (const Failure &failure) {
         failed(failure);
     }
-}
-
-void frmInterface::arrangeStarted()
-{
-    cmdStart->setEnabled(false);
-    cmdStop->setEnabled(true);
-    cmdEdit->setEnabled(false);
-    cmdSave->setEnabled(false);
-    mnuFileStartInterface->setEnabled(false);
-    mnuFileStopInterface->setEnabled(true);
-    mnuOptionsEditRemoteSettings->setEnabled(false);
-    mnuOptionsSaveRemoteSettings->setEnabled(false);
-    mnuOptionsSetup->setEnabled(false);
-    mnuOptionsAutomaticStart->setEnabled(false);
-}
-
-void frmInterface::arrangeStopped()
-{
-    cmdStart->setEnabled(true);
-    cmdStop->setEnabled(false);
-    cmdEdit->setEnabled(true);
-    cmdSave->setEnabled(false);
-    mnuFileStartInterface->setEnabled(true);
-    mnuFileStopInterface->setEnabled(false);
-    mnuOptionsEditRemoteSettings->setEnabled(true);
-    mnuOptionsSaveRemoteSettings->setEnabled(false);
-    mnuOptionsSetup->setEnabled(true);
-    mnuOptionsAutomaticStart->setEnabled(true);
 }
 
 void frmInterface::closeEverySocket()

@@ -32,8 +32,7 @@ void frmInterface::ReadProgramInformation()
         m_settingsFile.openInput(strSettingsFilePath);
         readSettingsItems(m_settingsFile, settings);
         m_settingsFile.close();
-        CheckBlankParameter();
-        Setup().LoadTextBoxes();
+        CheckBlankParameter();  // which also loads the setup fields
     } catch (const Failure &) {
         m_settingsFile.close();
         const auto answer = m_port.MsgBox(kFileErrorQuestion, QStringLiteral("File Error"),
@@ -51,17 +50,7 @@ void frmInterface::CheckBlankParameter()
     if (fillBlankSettings(settings))
         strUpdate = QStringLiteral("Yes");
     txtRemotePort->setText(settings.strPort);
-    frmSetup &setup = Setup();
-    setup.txtAckBeforeDate->setText(settings.strAckBeforeDate);
-    setup.txtAckAfterDate->setText(settings.strAckAfterDate);
-    setup.txtMSASegment->setText(settings.strMSASegment);
-    setup.txtInterfaceName->setText(settings.strInterfaceName);
-    setup.chkShowCount->setChecked(settings.intShowCount == 1);
-    setup.txtLogfileLocation->setText(settings.strLogfileLocation);
-    for (int i = 0; i < ProgramInformation::kFrameCodes; ++i) {
-        setup.txtSTF[i]->setText(settings.strSTF[i]);
-        setup.txtETF[i]->setText(settings.strETF[i]);
-    }
+    Setup().LoadTextBoxes();
     SaveFile();
 }
 
@@ -81,22 +70,10 @@ void frmInterface::SaveFile()
             SaveFile();
             return;
         }
-        const frmSetup &setup = Setup();
-        ProgramInformation stored;
+        ProgramInformation stored = settings;
         stored.strRemoteIP = txtRemoteIPAddress->text();
         stored.strPort = txtRemotePort->text();
-        stored.strAutoStart = settings.strAutoStart;
-        stored.strExitWarning = settings.strExitWarning;
-        stored.strAckBeforeDate = setup.txtAckBeforeDate->text();
-        stored.strAckAfterDate = setup.txtAckAfterDate->text();
-        stored.strMSASegment = setup.txtMSASegment->text();
-        stored.strInterfaceName = setup.txtInterfaceName->text();
-        stored.intShowCount = setup.showCountValue();
-        stored.strLogfileLocation = setup.txtLogfileLocation->text();
-        for (int i = 0; i < ProgramInformation::kFrameCodes; ++i) {
-            stored.strSTF[i] = setup.txtSTF[i]->text();
-            stored.strETF[i] = setup.txtETF[i]->text();
-        }
+        Setup().copyFieldsInto(stored);
         for (const QByteArray &line : settingsFileLines(stored))
             m_settingsFile.writeLine(line);
         m_settingsFile.close();

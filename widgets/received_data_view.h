@@ -22,8 +22,6 @@ public:
     explicit ReceivedDataView(QWidget *parent = nullptr);
 
     void setModel(ReceivedDataModel *model);
-    ReceivedDataModel *model() const { return m_model; }
-    QHeaderView *header() const { return m_header; }
     void setColumnWidth(int column, int width);
     int columnWidth(int column) const;
     int rowHeight() const;

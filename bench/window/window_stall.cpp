@@ -3,6 +3,7 @@
 // long the event loop is kept from everything else. Prints one key=value line.
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
@@ -12,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "forms/frm_interface.h"
 #include "common/deadline.h"
 #include "common/tcp.h"
+#include "forms/interface_seam.h"
 #include "window/fixed_operator_port.h"
 #include "window/stall_probe.h"
 #include "window/traffic.h"
@@ -94,7 +95,7 @@ int main(int argc, char *argv[])
     auto window = std::make_unique<frmInterface>(operatorPort);
     window->Form_Load();
     window->show();
-    if (window->Winsock.state(0) != SocketSet::State::Listening)
+    if (InterfaceSeam(*window).sockets().state(0) != SocketSet::State::Listening)
         qFatal("window_stall: the window is not listening after start-up");
 
     StallProbe probe(settings.tickMs);
@@ -156,7 +157,7 @@ int main(int argc, char *argv[])
                 result.lockstepSeconds > 0 ? double(settings.plan.lockstepCount) / result.lockstepSeconds : 0.0,
                 static_cast<unsigned long long>(result.lockstepAcks));
     std::printf(" bad_acks=%llu boxes=%d rows=%d\n", static_cast<unsigned long long>(result.badAcks), operatorPort.boxes,
-                window->lngItemCount);
+                window->findChild<QLineEdit *>(QStringLiteral("txtItemCount"))->text().toInt());
     std::fflush(stdout);
     if (!result.failure.empty()) {
         std::fprintf(stderr, "window_stall: %s\n", result.failure.c_str());
