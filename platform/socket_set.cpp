@@ -2,13 +2,11 @@
 
 #include "platform/failure.h"
 
-#include <QHostAddress>
-#include <QList>
-#include <QNetworkInterface>
 #include <QSocketNotifier>
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <ifaddrs.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -59,9 +57,7 @@ constexpr qsizetype kMostTakenPerEvent = 256 * 1024;
 }  // namespace
 
 struct SocketSet::Element {
-    qint32 remotePort = 0;
     qint32 localPort = 0;
-    qint32 protocol = 0;
     State state = State::Closed;
     int fd = -1;
     quint64 connection = 0;  // changes whenever the element is closed or takes a new socket
@@ -144,9 +140,11 @@ qint32 checkedPort(qint32 port)
 
 }  // namespace
 
+// A listener has no remote end: the port is checked, and nothing uses it.
 void SocketSet::setRemotePort(qint16 index, qint32 port)
 {
-    closedElement(index).remotePort = checkedPort(port);
+    closedElement(index);
+    checkedPort(port);
 }
 
 void SocketSet::setLocalPort(qint16 index, qint32 port)
@@ -156,9 +154,9 @@ void SocketSet::setLocalPort(qint16 index, qint32 port)
 
 void SocketSet::setProtocol(qint16 index, qint32 protocol)
 {
+    closedElement(index);
     if (protocol != 0)  // TCP is the only protocol the set speaks
         raise(err::InvalidPropertyValue, socketSource());
-    closedElement(index).protocol = protocol;
 }
 
 qint32 SocketSet::LocalPort(qint16 index) const
@@ -166,13 +164,24 @@ qint32 SocketSet::LocalPort(qint16 index) const
     return element(index).localPort;
 }
 
-QString SocketSet::LocalIP(qint16) const
+QString SocketSet::LocalIP() const
 {
-    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
-        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback())
-            return address.toString();
+    QString found = QStringLiteral("127.0.0.1");
+    ifaddrs *interfaces = nullptr;
+    if (::getifaddrs(&interfaces) != 0)
+        return found;
+    for (const ifaddrs *i = interfaces; i; i = i->ifa_next) {
+        if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET)
+            continue;
+        const in_addr address = reinterpret_cast<const sockaddr_in *>(i->ifa_addr)->sin_addr;
+        if ((ntohl(address.s_addr) >> 24) == 127)
+            continue;
+        char text[INET_ADDRSTRLEN];
+        found = QString::fromLatin1(::inet_ntop(AF_INET, &address, text, sizeof text));
+        break;
     }
-    return QStringLiteral("127.0.0.1");
+    ::freeifaddrs(interfaces);
+    return found;
 }
 
 SocketSet::State SocketSet::state(qint16 index) const

@@ -55,8 +55,9 @@ public:
     void setLocalPort(qint16 index, qint32 port);
     void setProtocol(qint16 index, qint32 protocol);
     qint32 LocalPort(qint16 index) const;
-    // The host's first IPv4 address that is not loopback, else 127.0.0.1.
-    QString LocalIP(qint16 index) const;
+    // The host's first IPv4 address that is not loopback, else 127.0.0.1;
+    // the same for every element, since the listener takes every address.
+    QString LocalIP() const;
     State state(qint16 index) const;
 
     // Listens on LocalPort on every IPv4 address; port 0 lets the system pick

@@ -7,8 +7,8 @@ option(CORVANE_SANITIZE "Build everything with AddressSanitizer and UndefinedBeh
 if(CORVANE_SANITIZE)
   set(corvane_sanitizers -fsanitize=address,undefined,float-cast-overflow -fno-sanitize-recover=all
                          -fno-omit-frame-pointer)
-  target_compile_options(corvane_core PUBLIC ${corvane_sanitizers})
-  target_link_options(corvane_core PUBLIC ${corvane_sanitizers})
+  target_compile_options(corvane_platform PUBLIC ${corvane_sanitizers})
+  target_link_options(corvane_platform PUBLIC ${corvane_sanitizers})
 endif()
 
 # libFuzzer targets for the text readers (clang only).

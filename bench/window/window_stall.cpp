@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/frm_interface.h"
+#include "forms/frm_interface.h"
 #include "load/scenarios.h"
 #include "load/wire.h"
 #include "platform/qt_operator_port.h"

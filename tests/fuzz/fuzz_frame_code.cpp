@@ -4,7 +4,7 @@
 // 255), follows from the reading in number_text.h.
 #include <cmath>
 
-#include "core/frame_code.h"
+#include "formats/frame_code.h"
 #include "number_text.h"
 #include "platform/failure.h"
 

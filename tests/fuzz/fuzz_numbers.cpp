@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/basic_numbers.h"
+#include "formats/basic_numbers.h"
 #include "number_text.h"
 
 namespace {

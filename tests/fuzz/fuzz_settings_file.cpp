@@ -4,7 +4,7 @@
 // no repair and is written again byte for byte.
 #include "platform/failure.h"
 #include "platform/file_channel.h"
-#include "settings/settings_format.h"
+#include "formats/settings_format.h"
 
 namespace {
 

@@ -5,10 +5,20 @@
 
 #include <memory>
 
-#include "app/frm_interface.h"
+#include "forms/interface_seam.h"
 #include "scripted_port.h"
 #include "sender.h"
 #include "test_files.h"
+
+// A control of a window, found by its object name; a missing one ends the test.
+template <typename Control>
+Control *control(const QObject &window, const char *name)
+{
+    auto *found = window.findChild<Control *>(QLatin1String(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
 
 // A main window in a program directory of its own, with a scripted operator.
 struct WindowFixture {
@@ -20,11 +30,6 @@ struct WindowFixture {
     QByteArray settingsFile() const { return readBytes(file("corvconf.ini")); }
     QByteArray reportFile() const { return readBytes(file("ifreport.txt")); }
     void writeSettings(const QByteArray &content) const { writeBytes(file("corvconf.ini"), content); }
-    template <typename Control = QLineEdit>
-    Control *control(const char *name) const
-    {
-        return window->findChild<Control *>(QLatin1String(name));
-    }
 
     // Runs start-up; false when the program ended during it.
     bool load()
@@ -59,7 +64,7 @@ struct ListeningFixture : WindowFixture {
     {
         listenPort = freePort();
         writeSettings(settingsFor(changes, listenPort));
-        return load() && window->Winsock.state(0) == SocketSet::State::Listening;
+        return load() && InterfaceSeam(*window).sockets().state(0) == SocketSet::State::Listening;
     }
 
     // The lines of the report file after the first `skip` ones, without their ends.

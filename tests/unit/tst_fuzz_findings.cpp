@@ -3,8 +3,8 @@
 // judged by their exponent's sign instead of their size.
 #include <QtTest>
 
-#include "core/basic_numbers.h"
-#include "core/frame_code.h"
+#include "formats/basic_numbers.h"
+#include "formats/frame_code.h"
 #include "failure_number.h"
 
 class FuzzFindings : public QObject {

@@ -4,7 +4,7 @@
 
 #include "failure_number.h"
 #include "platform/file_channel.h"
-#include "settings/settings_format.h"
+#include "formats/settings_format.h"
 #include "test_files.h"
 
 namespace {

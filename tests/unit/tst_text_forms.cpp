@@ -1,12 +1,12 @@
 // Stamps, numbers and frame codes, and how they are written and shown.
 #include <QtTest>
 
-#include "core/ack_layout.h"
-#include "core/basic_numbers.h"
-#include "core/frame_code.h"
-#include "core/report_lines.h"
-#include "core/stamp.h"
-#include "core/visible_text.h"
+#include "formats/ack_layout.h"
+#include "formats/basic_numbers.h"
+#include "formats/frame_code.h"
+#include "formats/report_lines.h"
+#include "formats/stamp.h"
+#include "formats/visible_text.h"
 #include "failure_number.h"
 
 class TextForms : public QObject {

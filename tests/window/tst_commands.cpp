@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/frm_setup.h"
+#include "forms/frm_setup.h"
 #include "window_fixture.h"
 
 namespace {
@@ -20,9 +20,9 @@ const QString kExitQuestion = QStringLiteral("Do you wish to exit Corvane?");
 // Enabled flags of the controls remote-port editing switches, in a fixed order.
 QList<bool> editArrangement(const frmInterface &w)
 {
-    return {w.txtRemotePort->isEnabled(), w.cmdEdit->isEnabled(), w.mnuOptionsEditRemoteSettings->isEnabled(),
-            w.cmdSave->isEnabled(), w.mnuOptionsSaveRemoteSettings->isEnabled(), w.cmdStart->isEnabled(),
-            w.mnuFileStartInterface->isEnabled(), w.cmdStop->isEnabled(), w.mnuFileStopInterface->isEnabled()};
+    return {control<QLineEdit>(w, "txtRemotePort")->isEnabled(), control<QPushButton>(w, "cmdEdit")->isEnabled(), control<QAction>(w, "mnuOptionsEditRemoteSettings")->isEnabled(),
+            control<QPushButton>(w, "cmdSave")->isEnabled(), control<QAction>(w, "mnuOptionsSaveRemoteSettings")->isEnabled(), control<QPushButton>(w, "cmdStart")->isEnabled(),
+            control<QAction>(w, "mnuFileStartInterface")->isEnabled(), control<QPushButton>(w, "cmdStop")->isEnabled(), control<QAction>(w, "mnuFileStopInterface")->isEnabled()};
 }
 
 const QList<bool> kEditing = {true, false, false, true, true, false, false, false, false};
@@ -72,23 +72,23 @@ private slots:
         f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}, {"[Interface Name]", "Lab"}}, 2575));
         QVERIFY(f.load());
         frmInterface &w = *f.window;
-        w.mnuOptionsEditRemoteSettings->trigger();
+        control<QAction>(w, "mnuOptionsEditRemoteSettings")->trigger();
         QCOMPARE(editArrangement(w), kEditing);
-        w.txtRemotePort->setText(typed);
+        control<QLineEdit>(w, "txtRemotePort")->setText(typed);
         w.setWindowTitle(QStringLiteral("Lab 12"));
-        w.cmdSave->click();
+        control<QPushButton>(w, "cmdSave")->click();
         if (!box.isEmpty()) {
             QCOMPARE(f.port.boxTexts(), QStringList{box});
             QCOMPARE(f.port.boxes[0].title, QStringLiteral("Invalid Port"));
             QCOMPARE(editArrangement(w), kEditing);  // still editing, nothing saved
-            QCOMPARE(w.txtLocalPort->text(), QStringLiteral("2575"));
+            QCOMPARE(control<QLineEdit>(w, "txtLocalPort")->text(), QStringLiteral("2575"));
             QCOMPARE(valueAfter(f.settingsFile(), "[Port]"), QByteArray("2575"));
             return;
         }
         QVERIFY(f.port.boxes.isEmpty());
         QCOMPARE(viewingArrangement(w), kViewing);
-        QVERIFY(!w.mnuFileStopInterface->isEnabled());
-        QCOMPARE(w.txtLocalPort->text(), typed);
+        QVERIFY(!control<QAction>(w, "mnuFileStopInterface")->isEnabled());
+        QCOMPARE(control<QLineEdit>(w, "txtLocalPort")->text(), typed);
         QCOMPARE(valueAfter(f.settingsFile(), "[Port]"), typed.toLatin1());
         QCOMPARE(w.windowTitle(), QStringLiteral("Lab"));
     }
@@ -98,15 +98,15 @@ private slots:
         ListeningFixture f;
         f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}}, 1));
         QVERIFY(f.load());
-        f.window->mnuOptionsSaveRemoteSettings->trigger();  // right after start-up, without Edit: saved as it is
+        control<QAction>(*f.window, "mnuOptionsSaveRemoteSettings")->trigger();  // right after start-up, without Edit: saved as it is
         QVERIFY(f.port.boxes.isEmpty());
         QCOMPARE(viewingArrangement(*f.window), kViewing);
-        QVERIFY(f.window->mnuFileStopInterface->isEnabled());  // as laid out, untouched
+        QVERIFY(control<QAction>(*f.window, "mnuFileStopInterface")->isEnabled());  // as laid out, untouched
         const quint16 chosen = freePort();
-        f.window->cmdEdit->click();
-        f.window->txtRemotePort->setText(QString::number(chosen));
-        f.window->cmdSave->click();
-        f.window->cmdStart->click();
+        control<QPushButton>(*f.window, "cmdEdit")->click();
+        control<QLineEdit>(*f.window, "txtRemotePort")->setText(QString::number(chosen));
+        control<QPushButton>(*f.window, "cmdSave")->click();
+        control<QPushButton>(*f.window, "cmdStart")->click();
         Sender sender;
         QVERIFY(sender.connectTo(chosen));
         QVERIFY(!sender.exchange("MSH|x", 30).isEmpty());
@@ -118,20 +118,20 @@ private slots:
         f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}, {"[ExitWarning]", "true"}}, 2575));
         QVERIFY(f.load());
         frmInterface &w = *f.window;
-        w.mnuOptionsAutomaticStart->trigger();
-        QVERIFY(w.mnuOptionsAutomaticStart->isChecked());
-        QCOMPARE(w.lblAutomaticStart->text(), QStringLiteral("Automatic Start is ON"));
+        control<QAction>(w, "mnuOptionsAutomaticStart")->trigger();
+        QVERIFY(control<QAction>(w, "mnuOptionsAutomaticStart")->isChecked());
+        QCOMPARE(control<QLabel>(w, "lblAutomaticStart")->text(), QStringLiteral("Automatic Start is ON"));
         QCOMPARE(valueAfter(f.settingsFile(), "[AutoStart]"), QByteArray("On"));
-        QCOMPARE(w.Winsock.state(0), SocketSet::State::Closed);  // the toggle starts nothing
-        w.mnuOptionsAutomaticStart->trigger();
-        QCOMPARE(w.lblAutomaticStart->text(), QStringLiteral("Automatic Start is OFF"));
+        QCOMPARE(InterfaceSeam(w).sockets().state(0), SocketSet::State::Closed);  // the toggle starts nothing
+        control<QAction>(w, "mnuOptionsAutomaticStart")->trigger();
+        QCOMPARE(control<QLabel>(w, "lblAutomaticStart")->text(), QStringLiteral("Automatic Start is OFF"));
         QCOMPARE(valueAfter(f.settingsFile(), "[AutoStart]"), QByteArray("Off"));
 
-        QVERIFY(w.mnuOptionsEditShowWarningBox->isChecked());  // "true" counts as a truth value here
-        w.mnuOptionsEditShowWarningBox->trigger();
-        QVERIFY(!w.mnuOptionsEditShowWarningBox->isChecked());
+        QVERIFY(control<QAction>(w, "mnuOptionsEditShowWarningBox")->isChecked());  // "true" counts as a truth value here
+        control<QAction>(w, "mnuOptionsEditShowWarningBox")->trigger();
+        QVERIFY(!control<QAction>(w, "mnuOptionsEditShowWarningBox")->isChecked());
         QCOMPARE(valueAfter(f.settingsFile(), "[ExitWarning]"), QByteArray("False"));
-        w.mnuOptionsEditShowWarningBox->trigger();
+        control<QAction>(w, "mnuOptionsEditShowWarningBox")->trigger();
         QCOMPARE(valueAfter(f.settingsFile(), "[ExitWarning]"), QByteArray("True"));
         QVERIFY(f.port.boxes.isEmpty());
     }
@@ -143,7 +143,7 @@ private slots:
         QVERIFY(f.load());
         QVERIFY(QFile::remove(f.file("corvconf.ini")));
         QVERIFY(QDir(f.dir.path()).mkdir(QStringLiteral("corvconf.ini")));  // cannot be replaced, even by root
-        f.window->mnuOptionsAutomaticStart->trigger();
+        control<QAction>(*f.window, "mnuOptionsAutomaticStart")->trigger();
         QVERIFY(f.port.ended);
         QCOMPARE(f.port.boxTexts(), QStringList{QStringLiteral("The CORVCONF.INI file could not be opened.")});
     }
@@ -174,13 +174,13 @@ private slots:
         QVERIFY(f.startListening({{"[ExitWarning]", warning}}));
         Sender sender;
         QVERIFY(sender.connectTo(f.listenPort));
-        QTRY_COMPARE(f.window->Winsock.state(1), SocketSet::State::Connected);
+        QTRY_COMPARE(InterfaceSeam(*f.window).sockets().state(1), SocketSet::State::Connected);
         f.port.answers = {yes ? OperatorPort::Answer::Yes : OperatorPort::Answer::No};
         f.window->show();
         if (closeBox)
             f.window->close();
         else
-            f.window->cmdExit->click();
+            control<QPushButton>(*f.window, "cmdExit")->click();
         QCOMPARE(f.port.ended, ends);
         QCOMPARE(f.reportLines().last() == "200503050907Program was ended.", reported);
         QCOMPARE(f.port.boxTexts(), warning == "True" ? QStringList{kExitQuestion} : QStringList{});
@@ -199,7 +199,7 @@ private slots:
     void aboutBox()
     {
         WindowFixture f;
-        f.window->mnuHelpAbout->trigger();
+        control<QAction>(*f.window, "mnuHelpAbout")->trigger();
         QCOMPARE(f.port.boxes.size(), 1);
         const QStringList lines = f.port.boxes[0].text.split(QStringLiteral("\r\n"));
         QCOMPARE(lines.size(), 5);

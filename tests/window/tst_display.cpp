@@ -6,9 +6,9 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
-#include "ui/frame_texts.h"
-#include "ui/received_data_model.h"
-#include "ui/received_data_view.h"
+#include "widgets/frame_texts.h"
+#include "widgets/received_data_model.h"
+#include "widgets/received_data_view.h"
 
 class ArrivalDisplay : public QObject {
     Q_OBJECT

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ui/received_data_model.h"
+#include "widgets/received_data_model.h"
 #include "window_fixture.h"
 
 namespace {
@@ -20,10 +20,10 @@ QByteArray stamped(const char *text)
 // The enabled flags that start and stop switch, in a fixed order.
 QList<bool> arrangement(const frmInterface &w)
 {
-    return {w.cmdStart->isEnabled(), w.cmdStop->isEnabled(), w.cmdEdit->isEnabled(), w.cmdSave->isEnabled(),
-            w.mnuFileStartInterface->isEnabled(), w.mnuFileStopInterface->isEnabled(),
-            w.mnuOptionsEditRemoteSettings->isEnabled(), w.mnuOptionsSaveRemoteSettings->isEnabled(),
-            w.mnuOptionsSetup->isEnabled(), w.mnuOptionsAutomaticStart->isEnabled()};
+    return {control<QPushButton>(w, "cmdStart")->isEnabled(), control<QPushButton>(w, "cmdStop")->isEnabled(), control<QPushButton>(w, "cmdEdit")->isEnabled(), control<QPushButton>(w, "cmdSave")->isEnabled(),
+            control<QAction>(w, "mnuFileStartInterface")->isEnabled(), control<QAction>(w, "mnuFileStopInterface")->isEnabled(),
+            control<QAction>(w, "mnuOptionsEditRemoteSettings")->isEnabled(), control<QAction>(w, "mnuOptionsSaveRemoteSettings")->isEnabled(),
+            control<QAction>(w, "mnuOptionsSetup")->isEnabled(), control<QAction>(w, "mnuOptionsAutomaticStart")->isEnabled()};
 }
 
 const QList<bool> kStarted = {false, true, false, false, false, true, false, false, false, false};
@@ -39,27 +39,27 @@ private slots:
         ListeningFixture f;
         QVERIFY(f.startListening());
         frmInterface &w = *f.window;
-        QCOMPARE(w.txtInterfaceStatus->text(), QStringLiteral("Start Requested"));
-        QCOMPARE(w.shownPicture(), Picture::Start);
+        QCOMPARE(control<QLineEdit>(w, "txtInterfaceStatus")->text(), QStringLiteral("Start Requested"));
+        QCOMPARE(InterfaceSeam(w).shownPicture(), Picture::Start);
         QCOMPARE(arrangement(w), kStarted);
-        QCOMPARE(w.lblDataFile->text(), QStringLiteral("open"));
+        QCOMPARE(control<QLabel>(w, "lblDataFile")->text(), QStringLiteral("open"));
         Sender sender;
         QVERIFY(sender.connectTo(f.listenPort));
-        QTRY_COMPARE(w.txtInterfaceStatus->text(), QStringLiteral("Connection Established"));
-        QCOMPARE(w.shownPicture(), Picture::Connect);
-        QCOMPARE(w.txtStartDateAndTime->text(), QStringLiteral("200503050907"));
+        QTRY_COMPARE(control<QLineEdit>(w, "txtInterfaceStatus")->text(), QStringLiteral("Connection Established"));
+        QCOMPARE(InterfaceSeam(w).shownPicture(), Picture::Connect);
+        QCOMPARE(control<QLineEdit>(w, "txtStartDateAndTime")->text(), QStringLiteral("200503050907"));
 
-        w.cmdStop->click();
-        QCOMPARE(w.txtInterfaceStatus->text(), QStringLiteral("Connection Stopped"));
-        QCOMPARE(w.shownPicture(), Picture::Stop);
+        control<QPushButton>(w, "cmdStop")->click();
+        QCOMPARE(control<QLineEdit>(w, "txtInterfaceStatus")->text(), QStringLiteral("Connection Stopped"));
+        QCOMPARE(InterfaceSeam(w).shownPicture(), Picture::Stop);
         QCOMPARE(arrangement(w), kStopped);
-        QCOMPARE(w.lblDataFile->text(), QStringLiteral("closed"));
-        QCOMPARE(w.Winsock.count(), 2);  // elements stay, closed
+        QCOMPARE(control<QLabel>(w, "lblDataFile")->text(), QStringLiteral("closed"));
+        QCOMPARE(InterfaceSeam(w).sockets().count(), 2);  // elements stay, closed
         QVERIFY(sender.waitUntilDropped());
         QCOMPARE(f.reportLines(1), QList<QByteArray>({stamped("Start requested."), stamped("Connection established."),
                                                       stamped("Stop requested."), stamped("Connection was stopped.")}));
 
-        w.mnuFileStartInterface->trigger();  // the closed element from before is replaced without a word
+        control<QAction>(w, "mnuFileStartInterface")->trigger();  // the closed element from before is replaced without a word
         Sender again;
         QVERIFY(again.connectTo(f.listenPort));
         QVERIFY(!again.exchange("MSH|x", 30).isEmpty());
@@ -78,7 +78,7 @@ private slots:
         QVERIFY(first.waitUntilDropped());
         QCOMPARE(f.reportLines(2), QList<QByteArray>({stamped("Connection established."),
                                                       "200503050908Connection established."}));
-        QCOMPARE(f.window->txtStartDateAndTime->text(), QStringLiteral("200503050908"));
+        QCOMPARE(control<QLineEdit>(*f.window, "txtStartDateAndTime")->text(), QStringLiteral("200503050908"));
         QVERIFY(!second.exchange("MSH|second", 30).isEmpty());
     }
 
@@ -92,17 +92,17 @@ private slots:
             QVERIFY(sender.connectTo(f.listenPort));
             QVERIFY(!sender.exchange("MSH|one", 30).isEmpty());
             sender.socket.disconnectFromHost();
-            QTRY_COMPARE(w.txtInterfaceStatus->text(), QStringLiteral("Connection closed.Waiting for reconnect."));
+            QTRY_COMPARE(control<QLineEdit>(w, "txtInterfaceStatus")->text(), QStringLiteral("Connection closed.Waiting for reconnect."));
         }
-        QCOMPARE(w.shownPicture(), Picture::NoConnect);
+        QCOMPARE(InterfaceSeam(w).shownPicture(), Picture::NoConnect);
         QCOMPARE(f.reportLines(3), QList<QByteArray>({stamped("Connection closed. Reconnect will be attempted."),
                                                       stamped("Listening for connection.")}));
         QCOMPARE(arrangement(w), kStarted);
-        QCOMPARE(w.receivedData->rowCount(), 1);
+        QCOMPARE(w.findChild<ReceivedDataModel *>()->rowCount(), 1);
         Sender again;
         QVERIFY(again.connectTo(f.listenPort));
         QVERIFY(!again.exchange("MSH|two", 30).isEmpty());
-        QTRY_COMPARE(w.txtItemCount->text(), QStringLiteral("2"));
+        QTRY_COMPARE(control<QLineEdit>(w, "txtItemCount")->text(), QStringLiteral("2"));
     }
 
     void listeningAgainAfterACloseFailsAtStepTwelve()
@@ -111,10 +111,10 @@ private slots:
         QVERIFY(f.startListening());
         QTcpServer holder;  // the port the box now names is taken meanwhile
         QVERIFY(holder.listen(QHostAddress::AnyIPv4, 0));
-        f.window->txtLocalPort->setText(QString::number(holder.serverPort()));
+        control<QLineEdit>(*f.window, "txtLocalPort")->setText(QString::number(holder.serverPort()));
         Sender sender;
         QVERIFY(sender.connectTo(f.listenPort));
-        QTRY_COMPARE(f.window->Winsock.state(1), SocketSet::State::Connected);
+        QTRY_COMPARE(InterfaceSeam(*f.window).sockets().state(1), SocketSet::State::Connected);
         sender.socket.disconnectFromHost();
         QTRY_COMPARE(f.port.boxTexts(), QStringList{QStringLiteral(
                                             "Error in Winsock_close.\r\nError number 10048\r\nWinsock\r\n"
@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(f.reportLines(3), QList<QByteArray>({stamped("Connection closed. Reconnect will be attempted."),
                                                       stamped("Error in Winsock_close."), stamped("Error number 10048"),
                                                       stamped("Error occurred on line number  12")}));
-        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Closed);
+        QCOMPARE(InterfaceSeam(*f.window).sockets().state(0), SocketSet::State::Closed);
     }
 
     void socketErrorsAreRecordedAndTheListenerRestarts()
@@ -131,7 +131,7 @@ private slots:
         QVERIFY(f.startListening());
         Sender sender;
         QVERIFY(sender.connectTo(f.listenPort));
-        QTRY_COMPARE(f.window->Winsock.state(1), SocketSet::State::Connected);
+        QTRY_COMPARE(InterfaceSeam(*f.window).sockets().state(1), SocketSet::State::Connected);
         sender.reset();
         QTRY_COMPARE(readBytes(f.file("iferrors.txt")), QByteArray(" 10054 \r\n200503050907\r\n"));
         QTRY_COMPARE(f.reportLines(3), QList<QByteArray>({stamped("Stop requested."), stamped("Connection was stopped."),
@@ -146,13 +146,28 @@ private slots:
         QCOMPARE(f.reportLines().count(stamped("Start requested.")), 4);
     }
 
+    // A failed error record leaves the error file open; the next error
+    // closes it, opens it again and records.
+    void errorFileLeftOpenIsOpenedAgain()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), f.file("iferrors.txt")));
+        QVERIFY_THROWS_EXCEPTION(ProgramEnded, f.window->Winsock_Error(1, 10054, {}, 0, {}, {}, 0, nullptr));
+        QCOMPARE(f.port.boxTexts(), QStringList{QStringLiteral("The error file could not be opened.")});
+        QVERIFY(QFile::remove(f.file("iferrors.txt")));
+        f.window->Winsock_Error(1, 10054, {}, 0, {}, {}, 0, nullptr);
+        QCOMPARE(readBytes(f.file("iferrors.txt")), QByteArray(" 10054 \r\n200503050907\r\n"));
+        QCOMPARE(f.port.boxes.size(), 1);
+    }
+
     // Port 0 listens where the system says; the box shows where.
     void portZeroShowsThePortListenedOn()
     {
         ListeningFixture f;
         f.writeSettings(f.settingsFor({}, 0));
         QVERIFY(f.load());
-        const quint16 shown = f.control("txtLocalPort")->text().toUShort();
+        const quint16 shown = control<QLineEdit>(*f.window, "txtLocalPort")->text().toUShort();
         QVERIFY(shown > 0);
         Sender sender;
         QVERIFY(sender.connectTo(shown));
@@ -170,14 +185,14 @@ private slots:
                  QStringList{QStringLiteral("Error in Form_Load.\r\nError number 10048\r\nPlease report this error.")});
         QCOMPARE(arrangement(*f.window), kStarted);  // as the start operation left it
 
-        f.window->cmdStop->click();
-        f.window->cmdStart->click();  // from the button: its own box, then stopped again
+        control<QPushButton>(*f.window, "cmdStop")->click();
+        control<QPushButton>(*f.window, "cmdStart")->click();  // from the button: its own box, then stopped again
         QCOMPARE(f.port.boxTexts().last(), QStringLiteral("The port is already in use.  Select another port number."));
         QCOMPARE(f.port.boxes.last().title, QStringLiteral("Interface"));
         QCOMPARE(arrangement(*f.window), kStopped);
         holder.close();  // the operator frees the port and tries again
-        f.window->cmdStart->click();
-        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Listening);
+        control<QPushButton>(*f.window, "cmdStart")->click();
+        QCOMPARE(InterfaceSeam(*f.window).sockets().state(0), SocketSet::State::Listening);
     }
 };
 

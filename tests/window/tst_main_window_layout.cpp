@@ -10,9 +10,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "ui/receive_area.h"
-#include "ui/received_data_view.h"
-#include "ui/twips.h"
+#include "widgets/receive_area.h"
+#include "widgets/received_data_view.h"
+#include "widgets/twips.h"
 #include "window_fixture.h"
 
 class MainWindowLayout : public QObject {
@@ -27,18 +27,18 @@ private slots:
             const double dpi = w.logicalDpiX();
             return QRect(twipsToPixels(l, dpi), twipsToPixels(t, dpi), twipsToPixels(width, dpi), twipsToPixels(h, dpi));
         };
-        QCOMPARE(w.cmdSave->geometry(), twips(7560, 2040, 1455, 495));
-        QCOMPARE(w.txtLocalPort->geometry(), twips(3960, 360, 1935, 375));  // within its frame
-        QCOMPARE(w.lvwReceiveData->geometry(), twips(120, 240, 8415, 2775));
-        QCOMPARE(w.txtItemCount->toolTip(), QStringLiteral("Interface Transaction Counter"));
-        for (QWidget *disabled : {static_cast<QWidget *>(w.cmdStop), static_cast<QWidget *>(w.cmdSave),
-                                  static_cast<QWidget *>(w.txtRemotePort), static_cast<QWidget *>(w.txtLocalPort)})
+        QCOMPARE(control<QPushButton>(w, "cmdSave")->geometry(), twips(7560, 2040, 1455, 495));
+        QCOMPARE(control<QLineEdit>(w, "txtLocalPort")->geometry(), twips(3960, 360, 1935, 375));  // within its frame
+        QCOMPARE(control<ReceivedDataView>(w, "lvwReceiveData")->geometry(), twips(120, 240, 8415, 2775));
+        QCOMPARE(control<QLineEdit>(w, "txtItemCount")->toolTip(), QStringLiteral("Interface Transaction Counter"));
+        for (QWidget *disabled : {static_cast<QWidget *>(control<QPushButton>(w, "cmdStop")), static_cast<QWidget *>(control<QPushButton>(w, "cmdSave")),
+                                  static_cast<QWidget *>(control<QLineEdit>(w, "txtRemotePort")), static_cast<QWidget *>(control<QLineEdit>(w, "txtLocalPort"))})
             QVERIFY2(!disabled->isEnabled(), qPrintable(disabled->objectName()));
-        for (QWidget *hidden : {static_cast<QWidget *>(w.lblFileCounter), static_cast<QWidget *>(w.lblDataFile),
-                                static_cast<QWidget *>(w.lblErrorFile), static_cast<QWidget *>(w.txtRemoteIPAddress)})
+        for (QWidget *hidden : {static_cast<QWidget *>(control<QLabel>(w, "lblFileCounter")), static_cast<QWidget *>(control<QLabel>(w, "lblDataFile")),
+                                static_cast<QWidget *>(control<QLabel>(w, "lblErrorFile")), static_cast<QWidget *>(control<QLineEdit>(w, "txtRemoteIPAddress"))})
             QVERIFY2(!hidden->isVisibleTo(&w), qPrintable(hidden->objectName()));
-        QCOMPARE(w.lblFileCounter->text(), QStringLiteral("Label1"));
-        QCOMPARE(w.txtRemoteIPAddress->text(), QStringLiteral("IP Address"));  // stored as the remote IP
+        QCOMPARE(control<QLabel>(w, "lblFileCounter")->text(), QStringLiteral("Label1"));
+        QCOMPARE(control<QLineEdit>(w, "txtRemoteIPAddress")->text(), QStringLiteral("IP Address"));  // stored as the remote IP
         w.show();
         QCOMPARE(w.centralWidget()->size(), twips(0, 0, 9420, 7605).size());
     }
@@ -93,20 +93,20 @@ private slots:
         const auto expectFollowing = [&] {
             const QSize outer = w.frameGeometry().size();
             const auto area = receiveAreaFor(pixelsToTwips(outer.width(), dpi), pixelsToTwips(outer.height(), dpi));
-            QCOMPARE(w.fraReceive->width(), twipsToPixels(area->frameWidth, dpi));
-            QCOMPARE(w.lvwReceiveData->height(), twipsToPixels(area->listHeight, dpi));
-            QCOMPARE(w.lvwReceiveData->columnWidth(0), w.lvwReceiveData->width());
-            QCOMPARE(w.fraReceive->pos(), QPoint(twipsToPixels(360, dpi), twipsToPixels(3600, dpi)));
+            QCOMPARE(control<QGroupBox>(w, "fraReceive")->width(), twipsToPixels(area->frameWidth, dpi));
+            QCOMPARE(control<ReceivedDataView>(w, "lvwReceiveData")->height(), twipsToPixels(area->listHeight, dpi));
+            QCOMPARE(control<ReceivedDataView>(w, "lvwReceiveData")->columnWidth(0), control<ReceivedDataView>(w, "lvwReceiveData")->width());
+            QCOMPARE(control<QGroupBox>(w, "fraReceive")->pos(), QPoint(twipsToPixels(360, dpi), twipsToPixels(3600, dpi)));
         };
         w.resize(900, 700);
         QTRY_COMPARE(w.width(), 900);
         expectFollowing();
-        const QSize before = w.fraReceive->size();
+        const QSize before = control<QGroupBox>(w, "fraReceive")->size();
         w.showMinimized();
         QTRY_VERIFY(w.isMinimized());
-        QCOMPARE(w.fraReceive->size(), before);
+        QCOMPARE(control<QGroupBox>(w, "fraReceive")->size(), before);
         w.showMaximized();
-        QTRY_VERIFY(w.fraReceive->width() != before.width());
+        QTRY_VERIFY(control<QGroupBox>(w, "fraReceive")->width() != before.width());
         expectFollowing();
     }
 };

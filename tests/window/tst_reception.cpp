@@ -9,9 +9,9 @@
 
 #include <sys/stat.h>
 
-#include "app/program_files.h"
-#include "ui/frm_setup.h"
-#include "ui/received_data_model.h"
+#include "forms/program_files.h"
+#include "forms/frm_setup.h"
+#include "widgets/received_data_model.h"
 #include "window_fixture.h"
 
 namespace {
@@ -40,13 +40,13 @@ private slots:
             stored += arrival + "\r\n";  // a framed message's line ends 28, 13, 13, 10
         }
         QCOMPARE(f.dataFile(), stored);
-        const frmInterface &w = *f.window;
-        QCOMPARE(w.receivedData->rowBytes(1), everyByte);
-        QTRY_COMPARE(w.txtItemCount->text(), QStringLiteral("3"));  // the boxes follow within a frame
-        QCOMPARE(w.txtDateTime->text(), QStringLiteral("200503050907"));
-        QCOMPARE(w.txtSendData->text(), QStringLiteral("<VT>MSH|||||200503050907||ACK|||||||||<CR>MSA|AA||||||<FS><CR>"));
+        frmInterface &w = *f.window;
+        QCOMPARE(w.findChild<ReceivedDataModel *>()->rowBytes(1), everyByte);
+        QTRY_COMPARE(control<QLineEdit>(w, "txtItemCount")->text(), QStringLiteral("3"));  // the boxes follow within a frame
+        QCOMPARE(control<QLineEdit>(w, "txtDateTime")->text(), QStringLiteral("200503050907"));
+        QCOMPARE(control<QLineEdit>(w, "txtSendData")->text(), QStringLiteral("<VT>MSH|||||200503050907||ACK|||||||||<CR>MSA|AA||||||<FS><CR>"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Interface"));  // the count is not shown
-        QTRY_COMPARE(w.shownPicture(), Picture::Connect);  // the flash ends connected
+        QTRY_COMPARE(InterfaceSeam(w).shownPicture(), Picture::Connect);  // the flash ends connected
     }
 
     void largeArrivalIsStoredWhole()
@@ -59,7 +59,7 @@ private slots:
         sender.send(big);
         // However the network cut it, every piece is a line and an answer.
         QTRY_VERIFY(f.dataFile().size() >= big.size());
-        QTRY_COMPARE(sender.received.size(), f.window->lngItemCount * kDefaultAck.size());
+        QTRY_COMPARE(sender.received.size(), control<QLineEdit>(*f.window, "txtItemCount")->text().toLongLong() * kDefaultAck.size());
         QCOMPARE(QByteArray(f.dataFile()).replace("\r\n", ""), big);
     }
 
@@ -67,7 +67,7 @@ private slots:
     {
         ListeningFixture f;
         QVERIFY(f.startListening());
-        frmSetup &setup = f.window->Setup();
+        frmSetup &setup = InterfaceSeam(*f.window).setup();
         const QStringList start = {"00", "11.9", "0", " 255 ", "0"};  // as typed in the open dialog, not yet saved
         for (int i = 0; i < 5; ++i) {
             setup.txtSTF[i]->setText(start[i]);
@@ -98,10 +98,10 @@ private slots:
         QFETCH(QList<QByteArray>, lines);
         ListeningFixture f;
         QVERIFY(f.startListening());
-        f.window->Setup().txtETF[2]->setText(QString::fromLatin1(code));
+        InterfaceSeam(*f.window).setup().txtETF[2]->setText(QString::fromLatin1(code));
         Sender sender;
         QVERIFY(sender.connectTo(f.listenPort));
-        QTRY_VERIFY(f.window->Winsock.exists(1));
+        QTRY_VERIFY(InterfaceSeam(*f.window).sockets().exists(1));
         f.port.outOfMemoryAtNextClock = outOfMemory;  // the answer's stamp
         sender.send("MSH|stored, not answered");
         QVERIFY(sender.waitUntilDropped());
@@ -111,7 +111,7 @@ private slots:
                                                       "200503050907Stop requested.",
                                                       "200503050907Connection was stopped.",
                                                       "200503050907Start requested."}));
-        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Listening);
+        QCOMPARE(InterfaceSeam(*f.window).sockets().state(0), SocketSet::State::Listening);
     }
 
     void tenWritesCloseTheFileAndTheEleventhReopensIt()
@@ -120,11 +120,11 @@ private slots:
         QVERIFY(f.startListening());
         Sender sender;
         QVERIFY(sender.connectTo(f.listenPort));
-        const frmInterface &w = *f.window;
+        frmInterface &w = *f.window;
         for (int i = 1; i <= 11; ++i) {
             QCOMPARE(sender.exchange("MSH|" + QByteArray::number(i), kDefaultAck.size()), kDefaultAck);
-            QCOMPARE(w.lblFileCounter->text(), QString::number(i == 11 ? 1 : i));
-            QCOMPARE(w.lblDataFile->text(), i == 10 ? QStringLiteral("closed") : QStringLiteral("open"));
+            QCOMPARE(control<QLabel>(w, "lblFileCounter")->text(), QString::number(i == 11 ? 1 : i));
+            QCOMPARE(control<QLabel>(w, "lblDataFile")->text(), i == 10 ? QStringLiteral("closed") : QStringLiteral("open"));
         }
         QCOMPARE(f.dataFile().count("\r\n"), 11);
     }
@@ -139,22 +139,21 @@ private slots:
         for (int i = 0; i < 3; ++i)
             sender.exchange("MSH|x", kDefaultAck.size());
         QTRY_COMPARE(w.windowTitle(), QStringLiteral("Lab 3"));
-        w.cmdStop->click();
-        w.cmdStart->click();
-        QCOMPARE(w.txtItemCount->text(), QStringLiteral("0"));
+        control<QPushButton>(w, "cmdStop")->click();
+        control<QPushButton>(w, "cmdStart")->click();
+        QCOMPARE(control<QLineEdit>(w, "txtItemCount")->text(), QStringLiteral("0"));
         Sender again;
         QVERIFY(again.connectTo(f.listenPort));
         again.exchange("MSH|x", kDefaultAck.size());
         QTRY_COMPARE(w.windowTitle(), QStringLiteral("Lab 4"));
-        QCOMPARE(w.txtItemCount->text(), QStringLiteral("4"));
+        QCOMPARE(control<QLineEdit>(w, "txtItemCount")->text(), QStringLiteral("4"));
     }
 
     void countOverflowRestartsTheProgramWithoutStoring()
     {
         ListeningFixture f;
         QVERIFY(f.startListening());
-        f.window->lngItemCount = std::numeric_limits<qint32>::max();
-        f.window->lngTempCounter = 7;
+        InterfaceSeam(*f.window).setCounters(std::numeric_limits<qint32>::max(), 7);
         Sender sender;
         QVERIFY(sender.connectTo(f.listenPort));
         sender.send("MSH|one too many");
@@ -169,7 +168,7 @@ private slots:
                                                       "200503050907Program started.", "200503050907Start requested."}));
         QCOMPARE(f.dataFile(), QByteArray());
         QCOMPARE(sender.received, QByteArray());
-        QCOMPARE(f.window->lngItemCount, 0);
+        QCOMPARE(f.window->findChild<ReceivedDataModel *>()->rowCount(), 0);  // start-up emptied the list
     }
 
     void dataFileThatCannotBeOpenedOffersTheChooserAndNeverAnswers()
@@ -184,11 +183,11 @@ private slots:
         const QString box = QStringLiteral("The logfile could not be opened.\r\nVerify that the name is correct.");
         QCOMPARE(f.port.boxTexts(), QStringList{box});
         QCOMPARE(f.port.boxes[0].title, QStringLiteral("Lab"));
-        frmSetup &setup = f.window->Setup();
+        frmSetup &setup = InterfaceSeam(*f.window).setup();
         QVERIFY(!f.window->isEnabled());
         QVERIFY(setup.isVisible() && setup.txtLogfileLocation->isEnabled() && setup.cmdSave->isEnabled());
         QCOMPARE(setup.txtLogfileLocation->text(), f.file("chosen.txt"));
-        QCOMPARE(f.window->Winsock.state(0), SocketSet::State::Listening);  // the start went on
+        QCOMPARE(InterfaceSeam(*f.window).sockets().state(0), SocketSet::State::Listening);  // the start went on
 
         // Until the new path is saved, an arrival cannot be stored: it is not answered.
         Sender sender;
@@ -287,24 +286,25 @@ private slots:
     {
         WindowFixture f;
         frmInterface &w = *f.window;
-        w.tmrFlash->setInterval(60 * 60 * 1000);  // ticks by hand only
-        w.startFlash();
-        QList<Picture> seen{w.shownPicture()};
+        InterfaceSeam seam(w);
+        control<QTimer>(w, "tmrFlash")->setInterval(60 * 60 * 1000);  // ticks by hand only
+        seam.startFlash();
+        QList<Picture> seen{seam.shownPicture()};
         for (int tick = 1; tick <= 20; ++tick) {
             w.tmrFlash_Timer();
-            seen << w.shownPicture();
+            seen << seam.shownPicture();
         }
         QCOMPARE(seen.indexOf(Picture::DataOut), 10);
         QCOMPARE(seen.indexOf(Picture::Connect), 20);
         QCOMPARE(seen.count(Picture::DataIn), 10);
-        QVERIFY(!w.tmrFlash->isActive());
-        w.startFlash();
+        QVERIFY(!control<QTimer>(w, "tmrFlash")->isActive());
+        seam.startFlash();
         w.tmrFlash_Timer();
-        w.showPicture(Picture::NoConnect);  // a close during the flash
-        w.startFlash();                      // a second arrival starts it again
+        seam.showPicture(Picture::NoConnect);  // a close during the flash
+        seam.startFlash();                     // a second arrival starts it again
         for (int tick = 0; tick < 20; ++tick)
             w.tmrFlash_Timer();
-        QCOMPARE(w.shownPicture(), Picture::Connect);
+        QCOMPARE(seam.shownPicture(), Picture::Connect);
     }
 };
 

@@ -8,8 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/program_files.h"
-#include "ui/frm_setup.h"
+#include "forms/program_files.h"
+#include "forms/frm_setup.h"
 #include "window_fixture.h"
 
 namespace {
@@ -37,8 +37,8 @@ struct SetupFixture : ListeningFixture {
         writeSettings(settingsFor({{"[AutoStart]", "Off"}, {"[Interface Name]", "Lab"}}, 2575));
         if (!load())
             qFatal("start-up ended");
-        window->mnuOptionsSetup->trigger();
-        return window->Setup();
+        control<QAction>(*window, "mnuOptionsSetup")->trigger();
+        return InterfaceSeam(*window).setup();
     }
 };
 
@@ -76,8 +76,6 @@ private slots:
                                                   {"[Show Transaction Count]", " 1 "},
                                                   {"[MSA Segment]", "|AE|x"}},
                                                  2575));
-        QCOMPARE(f.window->settings.strInterfaceName, QStringLiteral("West lab"));
-        QCOMPARE(f.window->settings.intShowCount, qint16(1));
         QTRY_COMPARE(f.window->windowTitle(), QStringLiteral("West lab "));  // the name, a blank and the (empty) count
         QVERIFY(f.port.boxes.isEmpty());
     }
@@ -93,19 +91,12 @@ private slots:
         QVERIFY(f.settingsFile().contains("[Start of Text]\r\n11\r\nx\r\n0"));
         QCOMPARE(d.txtSTF[1]->text(), QStringLiteral("0"));
         QCOMPARE(d.txtETF[2]->text(), QStringLiteral("7"));
-        QCOMPARE(f.window->settings.strSTF[1], QStringLiteral("0"));
 
-        // The next start brings the "x" back, and answers fail on it until it is mended.
+        // The next start brings the "x" back.
         WindowFixture next;
         writeBytes(next.file("corvconf.ini"), f.settingsFile());
         QVERIFY(next.load());
-        QCOMPARE(next.window->Setup().txtSTF[1]->text(), QStringLiteral("x"));
-        try {
-            next.window->PrepareAck();
-            QFAIL("the acknowledgement was built");
-        } catch (const Failure &failure) {
-            QCOMPARE(failure.number, err::TypeMismatch);
-        }
+        QCOMPARE(InterfaceSeam(*next.window).setup().txtSTF[1]->text(), QStringLiteral("x"));
     }
 
     void exitOrTheCloseBoxDiscardsUnsavedEdits()
@@ -113,7 +104,7 @@ private slots:
         SetupFixture f;
         const QByteArray before = [&] { f.open(); return f.settingsFile(); }();
         for (const bool closeBox : {false, true}) {
-            frmSetup &d = f.window->Setup();
+            frmSetup &d = InterfaceSeam(*f.window).setup();
             d.cmdEdit->click();
             d.txtInterfaceName->setText(QStringLiteral("Never saved"));
             if (closeBox)
@@ -121,12 +112,12 @@ private slots:
             else
                 d.cmdExit->click();
             QVERIFY(f.window->isEnabled());
-            QVERIFY(!f.window->setupExists());
-            f.window->mnuOptionsSetup->trigger();
+            QVERIFY(!InterfaceSeam(*f.window).setupExists());
+            control<QAction>(*f.window, "mnuOptionsSetup")->trigger();
         }
         QCOMPARE(f.settingsFile(), before);
-        QCOMPARE(f.window->Setup().txtInterfaceName->text(), QStringLiteral("Lab"));
-        QCOMPARE(dialogState(f.window->Setup()), kViewing);
+        QCOMPARE(InterfaceSeam(*f.window).setup().txtInterfaceName->text(), QStringLiteral("Lab"));
+        QCOMPARE(dialogState(InterfaceSeam(*f.window).setup()), kViewing);
     }
 
     void tabbingIntoTheDataFileFieldOffersTheChooser()
@@ -167,21 +158,23 @@ private slots:
 
     void recoveryEntryThenSaveTakesTheNewPath()
     {
-        SetupFixture f;
-        f.open().cmdExit->click();
+        ListeningFixture f;
         f.port.chosenFiles = {f.file("recovered.txt")};
-        f.window->settings.strLogfileLocation = f.file("gone/data.txt");
-        f.window->OpenFile();
-        frmSetup &d = f.window->Setup();
+        f.writeSettings(f.settingsFor({{"[AutoStart]", "Off"}, {"[Logfile Location]", f.file("gone/data.txt").toLatin1()}},
+                                      freePort()));
+        QVERIFY(f.load());
+        control<QPushButton>(*f.window, "cmdStart")->click();  // the data file cannot be opened
+        frmSetup &d = InterfaceSeam(*f.window).setup();
         QCOMPARE(dialogState(d), kRecovery);
         QVERIFY(!f.window->isEnabled());
         d.cmdSave->click();
-        QCOMPARE(f.window->settings.strLogfileLocation, f.file("recovered.txt"));
         QVERIFY(f.settingsFile().contains("[Logfile Location]\r\n" + f.file("recovered.txt").toLatin1() + "\r\n"));
         d.cmdExit->click();
         QVERIFY(f.window->isEnabled());
-        f.window->OpenFile();
-        QCOMPARE(f.window->findChild<QLabel *>(QStringLiteral("lblDataFile"))->text(), QStringLiteral("open"));
+        control<QPushButton>(*f.window, "cmdStop")->click();
+        control<QPushButton>(*f.window, "cmdStart")->click();
+        QCOMPARE(control<QLabel>(*f.window, "lblDataFile")->text(), QStringLiteral("open"));
+        QVERIFY(QFile::exists(f.file("recovered.txt")));
     }
 };
 

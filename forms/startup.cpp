@@ -1,0 +1,45 @@
+#include "forms/frm_interface.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+
+#include "forms/program_files.h"
+#include "formats/basic_numbers.h"
+#include "widgets/frame_texts.h"
+#include "forms/frm_setup.h"
+#include "widgets/received_data_model.h"
+
+// Runs once before the window is first shown, and again when an arrival
+// recovers from a counter overflow. A failure ends start-up at its step with
+// one box; the window is then shown as far as it was set.
+void frmInterface::Form_Load()
+{
+    lngTempCounter = 0;
+    lngItemCount = 0;
+    try {
+        outOfMemoryAsFailure([this] {
+            strAppPath = m_port.ProgramDirectory();
+            strMessagesFileName = programFile(kReportFileName);
+            reportEvent("Program started.");
+            ReadProgramInformation();
+            m_frameTexts->showNow(this, Setup().txtInterfaceName->text());
+            receivedData->clear();
+            const QString port = shortestDecimal(leadingNumber(settings.strPort));
+            txtRemotePort->setText(port);
+            txtLocalIPAddress->setText(Winsock.LocalIP());
+            txtLocalPort->setText(port);
+            const bool autoStart = settings.strAutoStart != QLatin1String("Off");
+            mnuOptionsAutomaticStart->setChecked(autoStart);
+            lblAutomaticStart->setText(autoStart ? QStringLiteral("Automatic Start is ON")
+                                                 : QStringLiteral("Automatic Start is OFF"));
+            if (mnuOptionsAutomaticStart->isChecked())
+                cmdStart_Click();
+            mnuOptionsEditShowWarningBox->setChecked(truthValue(settings.strExitWarning));
+        });
+    } catch (const Failure &failure) {
+        m_port.MsgBox(QStringLiteral("Error in Form_Load.\r\nError number %1\r\nPlease report this error.")
+                          .arg(failure.number),
+                      interfaceNameTitle());
+    }
+}
