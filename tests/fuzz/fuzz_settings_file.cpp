@@ -2,18 +2,9 @@
 // start-up repairs (a header without its value, a count flag beyond 16 bits),
 // and after one read, repair and write the file is settled: read back it needs
 // no repair and is written again byte for byte.
-#include "platform/failure.h"
-#include "platform/file_channel.h"
-#include "formats/settings_format.h"
+#include "tests/support/settings_reading.h"
 
 namespace {
-
-struct Items {
-    QList<QByteArray> items;
-    qsizetype next = 0;
-    bool atEnd() const { return next >= items.size(); }
-    QByteArray readItem() { return atEnd() ? (raise(err::InputPastEnd), QByteArray()) : items[next++]; }
-};
 
 void expect(bool holds, const char *what)
 {
@@ -25,9 +16,8 @@ void expect(bool holds, const char *what)
 QByteArray rewritten(QByteArrayView file, bool settled)
 {
     ProgramInformation info;
-    Items source{splitItems(file)};
     try {
-        readSettingsItems(source, info);
+        readSettings(file, info);
     } catch (const Failure &failure) {
         const bool repairable = failure.number == err::InputPastEnd || failure.number == err::Overflow;
         expect(repairable && !settled, "an unexpected failure while reading");

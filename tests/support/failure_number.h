@@ -13,3 +13,12 @@ qint32 failureNumberOf(Action action)
     }
     return err::NoNumber;
 }
+
+// What an action returns, or minus the number of the failure it raises.
+template <typename Action>
+int outcomeOf(Action action)
+{
+    int result = 0;
+    const qint32 failure = failureNumberOf([&] { result = int(action()); });
+    return failure ? -failure : result;
+}

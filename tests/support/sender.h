@@ -7,50 +7,39 @@
 
 #include <sys/socket.h>
 
-// A sending system on loopback, driven from the test's own event loop so the
-// receiver in the same thread keeps running while the test waits.
+// The length of the default acknowledgement, whatever its stamp.
+constexpr qsizetype kAckSize = 50;
+
+// A sending system on loopback. Every wait in the tests is QTest::qWaitFor:
+// it runs the event loop, so a receiver in the same thread keeps working.
 struct Sender {
     QTcpSocket socket;
     QByteArray received;
 
-    Sender()
-    {
-        QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [this] { received += socket.readAll(); });
-    }
+    Sender() { QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [this] { received += socket.readAll(); }); }
 
     bool connectTo(quint16 port)
     {
         socket.connectToHost(QHostAddress::LocalHost, port);
-        return QTest::qWaitFor([this] { return socket.state() == QAbstractSocket::ConnectedState; }, 5000);
+        return QTest::qWaitFor([this] { return socket.state() == QAbstractSocket::ConnectedState || dropped(); }, 5000)
+               && socket.state() == QAbstractSocket::ConnectedState;
     }
-
+    bool dropped() const { return socket.state() == QAbstractSocket::UnconnectedState; }
+    bool waitUntilDropped() { return QTest::qWaitFor([this] { return dropped(); }, 5000); }
+    // Sends, then waits until `answerSize` bytes have come or no more can; what came.
+    QByteArray exchange(const QByteArray &bytes, qsizetype answerSize = kAckSize, int timeoutMs = 5000)
+    {
+        received.clear();
+        send(bytes);
+        (void)QTest::qWaitFor([&] { return received.size() >= answerSize || dropped(); }, timeoutMs);
+        return std::exchange(received, QByteArray());
+    }
     void send(const QByteArray &bytes)
     {
         socket.write(bytes);
         socket.flush();
     }
-
-    // Waits until at least `count` bytes have come back.
-    bool waitForBytes(qsizetype count, int timeoutMs = 5000)
-    {
-        return QTest::qWaitFor([&] { return received.size() >= count; }, timeoutMs);
-    }
-
-    bool waitUntilDropped(int timeoutMs = 5000)
-    {
-        return QTest::qWaitFor([this] { return socket.state() == QAbstractSocket::UnconnectedState; }, timeoutMs);
-    }
-
-    // Sends and waits for the answer, so that each message is an arrival of its own.
-    QByteArray exchange(const QByteArray &bytes, qsizetype answerSize)
-    {
-        received.clear();
-        send(bytes);
-        waitForBytes(answerSize);
-        return std::exchange(received, QByteArray());
-    }
-
-    // A reset instead of an orderly close: lingering for no time sends RST.
+    // Lingering for no time makes the close a reset.
     void reset()
     {
         const linger resetOnClose{1, 0};

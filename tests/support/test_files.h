@@ -5,23 +5,22 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 inline QByteArray readBytes(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 inline void writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
-    file.write(bytes);
 }
 
-// Lines joined and each ended by CR LF, as the program writes text files.
+// Lines each ended by CR LF, as the program writes text files.
 inline QByteArray crlfLines(const QList<QByteArray> &lines)
 {
     QByteArray text;
@@ -30,19 +29,15 @@ inline QByteArray crlfLines(const QList<QByteArray> &lines)
     return text;
 }
 
-inline QByteArray goldenFile(const char *name)
-{
-    return readBytes(QStringLiteral(CORVANE_TEST_DATA "/") + QLatin1String(name));
-}
+using Changes = QList<std::pair<QByteArray, QByteArray>>;
 
-// The settings file after a first start from defaults, with a few values
-// changed where `changes` says so (header -> value line).
-inline QByteArray settingsWith(const QList<std::pair<QByteArray, QByteArray>> &changes)
+// The settings file of a first start from defaults (data/first_start.ini),
+// with the value line after each named header changed.
+inline QByteArray settingsWith(const Changes &changes)
 {
-    QList<QByteArray> lines = goldenFile("first_start.ini").split('\n');
+    QList<QByteArray> lines = readBytes(QStringLiteral(CORVANE_TEST_DATA "/first_start.ini")).chopped(1).split('\n');
     for (QByteArray &line : lines)
-        line.chop(line.endsWith('\r') ? 1 : 0);
-    lines.removeLast();
+        line.chop(1);  // the CR
     for (const auto &[header, value] : changes) {
         const qsizetype at = lines.indexOf(header);
         if (at < 0)
@@ -50,4 +45,20 @@ inline QByteArray settingsWith(const QList<std::pair<QByteArray, QByteArray>> &c
         lines[at + 1] = value;
     }
     return crlfLines(lines);
+}
+
+// Settings for a program that starts listening at once on `port` and stores
+// into `dataPath`; `changes` come on top.
+inline QByteArray listeningSettings(quint16 port, const QString &dataPath, const Changes &changes = {})
+{
+    return settingsWith(Changes{{"[Port]", QByteArray::number(port)}, {"[AutoStart]", "On"},
+                                {"[Logfile Location]", QFile::encodeName(dataPath)}} + changes);
+}
+
+// The value line after a header of a settings file.
+inline QByteArray valueAfter(const QByteArray &file, const QByteArray &header)
+{
+    const QList<QByteArray> lines = file.split('\n');
+    const qsizetype at = lines.indexOf(header + '\r');
+    return at >= 0 && at + 1 < lines.size() ? lines[at + 1].chopped(1) : "<missing>";
 }

@@ -1,14 +1,63 @@
 #pragma once
 
-#include <QLineEdit>
+#include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 #include "forms/interface_seam.h"
-#include "scripted_port.h"
+#include "platform/failure.h"
+#include "platform/operator_port.h"
 #include "sender.h"
 #include "test_files.h"
+
+// An operator port for tests: records every box, answers Yes/No boxes from a
+// script (No once it has run out), hands out scripted file choices, keeps a
+// fixed clock and ends the program by unwinding with ProgramEnded.
+class ScriptedPort final : public OperatorPort {
+public:
+    explicit ScriptedPort(QString programDirectory) : directory(std::move(programDirectory)) {}
+
+    Answer MsgBox(const QString &text, const QString &, Buttons buttons, Default defaultButton, Icon) override
+    {
+        boxes.append(text);
+        defaults.append(defaultButton);
+        mostOpenBoxes = qMax(mostOpenBoxes, ++openBoxes);
+        if (whileBoxIsUp)
+            std::exchange(whileBoxIsUp, {})();
+        --openBoxes;
+        return buttons == Buttons::Ok ? Answer::Ok : answers.isEmpty() ? Answer::No : answers.takeFirst();
+    }
+    QString ChooseFile() override
+    {
+        ++choosers;
+        return chosenFiles.isEmpty() ? QString() : chosenFiles.takeFirst();
+    }
+    [[noreturn]] void EndNow() override
+    {
+        ended = true;
+        throw ProgramEnded{};
+    }
+    QDateTime Now() const override
+    {
+        if (std::exchange(outOfMemoryAtNextClock, false))
+            throw std::bad_alloc();
+        return now;
+    }
+    QString ProgramDirectory() const override { return directory; }
+
+    QString directory;
+    QDateTime now{QDate(2005, 3, 5), QTime(9, 7, 45)};
+    QList<Answer> answers;
+    QStringList chosenFiles;
+    QStringList boxes;        // their texts
+    QList<Default> defaults;  // their default buttons
+    std::function<void()> whileBoxIsUp;  // runs inside the next box, as events do while a real box waits
+    int openBoxes = 0, mostOpenBoxes = 0, choosers = 0;
+    mutable bool outOfMemoryAtNextClock = false;
+    bool ended = false;
+};
 
 // A control of a window, found by its object name; a missing one ends the test.
 template <typename Control>
@@ -25,11 +74,15 @@ struct WindowFixture {
     QTemporaryDir dir;
     ScriptedPort port{dir.path()};
     std::unique_ptr<frmInterface> window = std::make_unique<frmInterface>(port);
+    quint16 listenPort = freePort();
+    Sender sender;
 
     QString file(const char *name) const { return dir.filePath(QLatin1String(name)); }
+    QString dataPath() const { return file("data.txt"); }
+    QByteArray dataFile() const { return readBytes(dataPath()); }
     QByteArray settingsFile() const { return readBytes(file("corvconf.ini")); }
-    QByteArray reportFile() const { return readBytes(file("ifreport.txt")); }
     void writeSettings(const QByteArray &content) const { writeBytes(file("corvconf.ini"), content); }
+    InterfaceSeam seam() const { return InterfaceSeam(*window); }
 
     // Runs start-up; false when the program ended during it.
     bool load()
@@ -41,36 +94,23 @@ struct WindowFixture {
             return false;
         }
     }
-};
-
-// A window whose settings file names a free loopback port and a data file in
-// its own directory, with automatic start on unless told otherwise.
-struct ListeningFixture : WindowFixture {
-    quint16 listenPort = 0;
-
-    QString dataPath() const { return file("data.txt"); }
-    QByteArray dataFile() const { return readBytes(dataPath()); }
-
-    QByteArray settingsFor(QList<std::pair<QByteArray, QByteArray>> changes, quint16 listenPort)
+    // Starts up on listenPort with the data file beside the program; true when listening.
+    bool startListening(const Changes &changes = {})
     {
-        changes.prepend({"[Logfile Location]", dataPath().toLatin1()});
-        changes.prepend({"[AutoStart]", "On"});
-        changes.prepend({"[Port]", QByteArray::number(listenPort)});
-        return settingsWith(changes);
+        writeSettings(listeningSettings(listenPort, dataPath(), changes));
+        return load() && seam().sockets().state(0) == SocketSet::State::Listening;
     }
-
-    // Loads the window; true when it is listening afterwards.
-    bool startListening(const QList<std::pair<QByteArray, QByteArray>> &changes = {})
+    // Also connects the sender and waits until the window has taken it.
+    bool startAndConnect(const Changes &changes = {})
     {
-        listenPort = freePort();
-        writeSettings(settingsFor(changes, listenPort));
-        return load() && InterfaceSeam(*window).sockets().state(0) == SocketSet::State::Listening;
+        return startListening(changes) && sender.connectTo(listenPort) && QTest::qWaitFor([this] {
+                   return seam().sockets().exists(1) && seam().sockets().state(1) == SocketSet::State::Connected;
+               });
     }
-
-    // The lines of the report file after the first `skip` ones, without their ends.
+    // The report file's lines after the first `skip`, without their ends.
     QList<QByteArray> reportLines(qsizetype skip = 0) const
     {
-        QList<QByteArray> lines = reportFile().split('\n');
+        QList<QByteArray> lines = readBytes(file("ifreport.txt")).split('\n');
         lines.removeLast();
         for (QByteArray &line : lines)
             line.chop(1);

@@ -1,0 +1,149 @@
+// The platform layer: file channels that never tear or lose a line, never
+// wait on a FIFO or a device and never leave the settings file half-written; a
+// socket set that drops requests nobody accepts and does not read from a peer
+// that leaves its answers unread.
+#include <QtTest>
+
+#include <QSignalSpy>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "failure_number.h"
+#include "platform/file_channel.h"
+#include "platform/socket_set.h"
+#include "sender.h"
+#include "test_files.h"
+
+class Platform : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+    QString path(const char *name) const { return dir.filePath(QLatin1String(name)); }
+
+private slots:
+    void failuresOfTheSystemAndOfFifosAndDevices()
+    {
+        QCOMPARE(::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
+        FileChannel channel;
+        QCOMPARE(failureNumberOf([&] { channel.openInput(path("missing.ini")); }), err::FileNotFound);
+        QCOMPARE(failureNumberOf([&] { channel.openAppend(path("no/such/dir/data.txt")); }), err::PathNotFound);
+        QCOMPARE(failureNumberOf([&] { channel.openAppend(dir.path()); }), err::PathFileAccess);
+        // Refused at once rather than waiting for the FIFO's other end.
+        QCOMPARE(failureNumberOf([&] { channel.openInput(path("fifo")); }), err::PathFileAccess);
+        QCOMPARE(failureNumberOf([&] { channel.openAppend(path("fifo")); }), err::PathFileAccess);
+        QCOMPARE(failureNumberOf([&] { channel.openInput(QStringLiteral("/dev/zero")); }), err::PathFileAccess);
+    }
+
+    // A line cut short by a full disk (here the file-size limit) is taken back.
+    void lineThatCannotBeWrittenWholeIsTakenBack()
+    {
+        FileChannel channel;
+        channel.openAppend(path("torn.txt"));
+        channel.writeLine("whole");
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit usual;
+        ::getrlimit(RLIMIT_FSIZE, &usual);
+        rlimit small = usual;
+        small.rlim_cur = 100;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        const qint32 number = failureNumberOf([&] { channel.writeLine(QByteArray(200, 'x')); });
+        ::setrlimit(RLIMIT_FSIZE, &usual);
+        QCOMPARE(number, err::DiskFull);
+        QCOMPARE(readBytes(path("torn.txt")), QByteArray("whole\r\n"));
+    }
+
+    void fileRemovedWhileOpenIsLetGo()
+    {
+        FileChannel channel;
+        channel.openAppend(path("removed.txt"));
+        QVERIFY(QFile::remove(path("removed.txt")));
+        QCOMPARE(failureNumberOf([&] { channel.writeLine("nowhere"); }), err::BadFileNumber);
+        channel.openAppend(path("removed.txt"));  // no longer open: a new file
+        channel.writeLine("again");
+        QCOMPARE(readBytes(path("removed.txt")), QByteArray("again\r\n"));
+    }
+
+    void outputReplacesTheFileOnlyWhenWhole()
+    {
+        writeBytes(path("real.ini"), "old\r\n");
+        QVERIFY(QFile::link(path("real.ini"), path("corvconf.ini")));
+        FileChannel channel;
+        channel.openOutput(path("corvconf.ini"));
+        channel.writeLine("half");
+        channel.abandon();  // after a failure: the old content stays, and nothing beside it
+        QCOMPARE(QDir(dir.path()).entryList({"*.new"}, QDir::Files), QStringList());
+        channel.openOutput(path("corvconf.ini"));
+        channel.writeLine("new");
+        QCOMPARE(readBytes(path("real.ini")), QByteArray("old\r\n"));
+        channel.close();
+        QCOMPARE(readBytes(path("real.ini")), QByteArray("new\r\n"));  // through the link, which stays
+        QVERIFY(QFileInfo(path("corvconf.ini")).isSymLink());
+    }
+
+    void unacceptedRequestIsDroppedAndListeningGoesOn()
+    {
+        SocketSet set;
+        set.Listen(0);  // port 0: the system picks one
+        QSignalSpy requests(&set, &SocketSet::ConnectionRequest);
+        Sender ignored;
+        QVERIFY(ignored.connectTo(quint16(set.LocalPort(0))));
+        QVERIFY(ignored.waitUntilDropped());
+        QCOMPARE(set.state(0), SocketSet::State::Listening);
+        set.Load(1);
+        QCOMPARE(failureNumberOf([&] { set.Accept(1, requests[0][1].toInt()); }), err::SocketInvalidOperation);
+    }
+
+    // An answer is sent only on the connection its arrival came from.
+    void answerToAClosedConnectionIsDropped()
+    {
+        SocketSet set;
+        set.Listen(0);
+        set.Load(1);
+        connect(&set, &SocketSet::ConnectionRequest, &set, [&](qint16, qint32 request) { set.Accept(1, request); });
+        qint32 failure = -1;
+        connect(&set, &SocketSet::DataArrival, &set, [&](qint16 index, qint32) {
+            set.Close(index);
+            failure = failureNumberOf([&] { set.SendData(index, "late"); });
+        });
+        Sender sender;
+        QVERIFY(sender.connectTo(quint16(set.LocalPort(0))));
+        sender.send("m");
+        QTRY_COMPARE(failure, err::NoNumber);
+    }
+
+    // Once more than the bound of answers waits for a peer that sends and
+    // does not read, nothing more is taken from it, so its sends stall in TCP;
+    // once it reads, everything gets through.
+    void peerThatDoesNotReadIsHeldBackByItsUnsentAnswers()
+    {
+        SocketSet set;
+        set.Listen(0);
+        set.Load(1);
+        connect(&set, &SocketSet::ConnectionRequest, &set, [&](qint16, qint32 request) { set.Accept(1, request); });
+        qint64 taken = 0, answered = 0, received = 0;
+        connect(&set, &SocketSet::DataArrival, &set, [&](qint16 index, qint32) {
+            taken += set.GetData(index).size();
+            set.SendData(index, QByteArray(64 * 1024, 'a'));
+            answered += 64 * 1024;
+        });
+        QTcpSocket peer;
+        peer.setReadBufferSize(1);  // takes next to nothing in
+        peer.connectToHost(QHostAddress::LocalHost, quint16(set.LocalPort(0)));
+        const qint64 sent = peer.write(QByteArray(64 * 1024 * 1024, 'm'));
+        QVERIFY(QTest::qWaitFor([&] { return set.exists(1) && set.unsentBytes(1) > SocketSet::kMostUnsent; }, 20000));
+        const qint64 takenWhenHeld = taken;
+        for (int round = 0; round < 20; ++round)
+            QCoreApplication::processEvents();
+        QCOMPARE(taken, takenWhenHeld);
+        QVERIFY(taken < sent);
+        connect(&peer, &QTcpSocket::readyRead, &peer, [&] { received += peer.readAll().size(); });
+        peer.setReadBufferSize(0);
+        received += peer.readAll().size();
+        QVERIFY(QTest::qWaitFor([&] { return taken == sent && received == answered; }, 20000));
+    }
+};
+
+QTEST_GUILESS_MAIN(Platform)
+#include "tst_platform.moc"
