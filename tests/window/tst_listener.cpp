@@ -194,6 +194,25 @@ private slots:
         control<QPushButton>(*f.window, "cmdStart")->click();
         QCOMPARE(InterfaceSeam(*f.window).sockets().state(0), SocketSet::State::Listening);
     }
+
+    // A request whose report cannot be written is dropped whole: its
+    // connection closed, the report file not left open.
+    void requestWhoseReportFailsIsDropped()
+    {
+        ListeningFixture f;
+        QVERIFY(f.startListening());
+        QVERIFY(QFile::remove(f.file("ifreport.txt")));
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), f.file("ifreport.txt")));
+        Sender dropped;
+        QVERIFY(dropped.connectTo(f.listenPort));
+        QVERIFY(dropped.waitUntilDropped());
+        QCOMPARE(control<QLabel>(*f.window, "lblErrorFile")->text(), QStringLiteral("closed"));
+        QVERIFY(QFile::remove(f.file("ifreport.txt")));
+        Sender next;
+        QVERIFY(next.connectTo(f.listenPort));
+        QVERIFY(!next.exchange("MSH|x", 30).isEmpty());
+        QCOMPARE(f.reportLines(), QList<QByteArray>{stamped("Connection established.")});
+    }
 };
 
 QTEST_MAIN(Listener)
