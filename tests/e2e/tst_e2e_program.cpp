@@ -3,6 +3,7 @@
 // None of these may crash it or leave an answered arrival out of the data
 // file. Where it shows a box, an offscreen run waits in it: the process stays up.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include "program_copy.h"
 
@@ -165,6 +166,26 @@ private slots:
         QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
         QVERIFY(program.unstampedReport().endsWith(QStringLiteral("Program was ended.\r\n")));
         QVERIFY(program.dataFile().startsWith(acknowledged));
+    }
+
+    // A program folder it may not write, its files writable: the settings
+    // file is rewritten in place (the older header name replaced) and the
+    // program runs.
+    void readOnlyProgramFolder()
+    {
+        ProgramCopy program;
+        program.unprivileged = true;
+        program.writeSettings();
+        writeBytes(program.file("corvconf.ini"),
+                   readBytes(program.file("corvconf.ini")).replace("[MSH after date]", "[ACK after date]"));
+        writeBytes(program.file("ifreport.txt"), {});
+        writeBytes(program.dataPath, {});
+        QCOMPARE(::chmod(qPrintable(program.dir.path()), 0555), 0);
+        program.start();
+        QVERIFY(program.waitUntilListening());
+        QVERIFY(readBytes(program.file("corvconf.ini")).contains("[MSH after date]"));
+        QVERIFY(program.answersAFreshSender());
+        ::chmod(qPrintable(program.dir.path()), 0755);
     }
 
     // Killed right after an acknowledgement, 20 times, with the next message

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "failure_number.h"
 #include "platform/file_channel.h"
@@ -126,6 +127,30 @@ private slots:
         QCOMPARE(readBytes(path("real.ini")), QByteArray("new\r\n"));  // through the link, which stays
         QVERIFY(QFileInfo(path("corvconf.ini")).isSymLink());
         QCOMPARE(QDir(dir.path()).entryList({"*.new"}, QDir::Files), QStringList());
+    }
+
+    // A rewritten file keeps its owner and mode, and a file with another
+    // name (a hard link) keeps it too.
+    void outputKeepsOwnerModeAndLinks()
+    {
+        writeBytes(path("linked.ini"), "old\r\n");
+        QCOMPARE(::link(qPrintable(path("linked.ini")), qPrintable(path("other name"))), 0);
+        for (const char *name : {"alone.ini", "linked.ini"}) {
+            writeBytes(path(name), "old\r\n");
+            QCOMPARE(::chmod(qPrintable(path(name)), 0660), 0);
+            if (::geteuid() == 0)
+                QCOMPARE(::chown(qPrintable(path(name)), 65534, 65534), 0);
+            struct stat before, after;
+            ::stat(qPrintable(path(name)), &before);
+            FileChannel channel;
+            channel.openOutput(path(name));
+            channel.writeLine("new");
+            channel.close();
+            ::stat(qPrintable(path(name)), &after);
+            QCOMPARE(QList<uint>({after.st_mode, after.st_uid, after.st_gid}),
+                     QList<uint>({before.st_mode, before.st_uid, before.st_gid}));
+        }
+        QCOMPARE(readBytes(path("other name")), QByteArray("new\r\n"));
     }
 };
 
