@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QObject>
 
+#include <limits>
+
 void limitTyping(QLineEdit *box, int maxChars)
 {
     // The text as it stood before the operator's latest edit. textEdited comes
@@ -18,4 +20,9 @@ void limitTyping(QLineEdit *box, int maxChars)
         box->setText(*accepted);
         box->setCursorPosition(cursor);
     });
+}
+
+void keepTextsWhole(QLineEdit *box)
+{
+    box->setMaxLength(std::numeric_limits<int>::max());
 }

@@ -7,3 +7,8 @@ class QLineEdit;
 // program whole, so a longer value loaded from the settings file is shown
 // and stored as it is; the operator can still shorten it.
 void limitTyping(QLineEdit *box, int maxChars);
+
+// A QLineEdit cuts every text it is given, also by the program, at 32,767
+// characters unless told otherwise; a box that holds a setting or shows one
+// keeps any text whole.
+void keepTextsWhole(QLineEdit *box);

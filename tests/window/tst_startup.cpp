@@ -183,6 +183,18 @@ private slots:
         QTest::keyClicks(setup.txtSTF[0], QStringLiteral("5"));
         QCOMPARE(setup.txtSTF[0]->text(), QStringLiteral("11"));
     }
+
+    // Beyond a text box's usual 32,767 characters too, in the setup fields
+    // and in the port box.
+    void valuesOfAnyLengthAreRewrittenWhole()
+    {
+        WindowFixture f;
+        const QByteArray settings =
+            settingsWith({{"[MSH before date]", QByteArray(40000, '|')}, {"[Port]", "2575" + QByteArray(40000, ' ')}});
+        f.writeSettings(settings);
+        QVERIFY(f.load());
+        QCOMPARE(f.settingsFile(), settings);
+    }
 };
 
 QTEST_MAIN(Startup)
