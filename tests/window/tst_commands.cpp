@@ -63,6 +63,10 @@ private slots:
         QTest::newRow("negative") << "-1" << kPortRange;
         QTest::newRow("one past the largest") << "65536" << kPortRange;
         QTest::newRow("far beyond 64 bits") << "99999999999999999999" << kPortRange;
+        QTest::newRow("fraction above the largest") << "65535.5" << kPortRange;
+        QTest::newRow("letters after a number too large") << "70000abc" << kPortRange;
+        QTest::newRow("exponent too large") << "1e9" << kPortRange;
+        QTest::newRow("beyond a double") << "1e999" << kPortRange;
     }
     void remotePortSave()
     {
