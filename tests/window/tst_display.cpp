@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
+#include "platform/qt_operator_port.h"
 #include "widgets/frame_texts.h"
 #include "widgets/received_data_model.h"
 #include "widgets/received_data_view.h"
@@ -66,6 +67,26 @@ private slots:
         texts.showNow(&box, QStringLiteral("0"));
         texts.flush();  // the frame comes: nothing older may still be waiting
         QCOMPARE(box.text(), QStringLiteral("0"));
+    }
+
+    // Qt takes "[*]" in a title for its modified marker; a name holding it is
+    // shown as it is, in the caption and in a box's title.
+    void titlesShowNamesLiterally()
+    {
+        QWidget window;
+        window.winId();
+        FrameTexts texts(10, nullptr);
+        texts.showNow(&window, QStringLiteral("Lab [*] 2"));
+        QCOMPARE(window.windowHandle()->title(), QStringLiteral("Lab [*] 2"));
+        QCOMPARE(texts.text(&window), QStringLiteral("Lab [*] 2"));
+        QString boxTitle;
+        QTimer::singleShot(0, [&] {
+            boxTitle = QApplication::activeModalWidget()->windowHandle()->title();
+            QApplication::activeModalWidget()->close();
+        });
+        QtOperatorPort real;
+        static_cast<OperatorPort &>(real).MsgBox(QStringLiteral("Error"), QStringLiteral("Lab [*]"));
+        QCOMPARE(boxTitle, QStringLiteral("Lab [*]"));
     }
 };
 
