@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include <QAction>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -194,6 +195,21 @@ private slots:
         f.writeSettings(settings);
         QVERIFY(f.load());
         QCOMPARE(f.settingsFile(), settings);
+    }
+
+    // A paste longer than a field takes keeps its first characters, as typing would.
+    void pasteBeyondTheTypingLimitKeepsWhatFits()
+    {
+        WindowFixture f;
+        f.writeSettings(settingsWith({}));
+        QVERIFY(f.load());
+        QLineEdit *name = InterfaceSeam(*f.window).setup().txtInterfaceName;
+        name->setEnabled(true);
+        QGuiApplication::clipboard()->setText(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+        name->setSelection(0, 5);  // "Inter" of "Interface" is replaced
+        name->paste();
+        QCOMPARE(name->text(), QStringLiteral("ABCDEFGHIJKLMNface"));
+        QCOMPARE(name->cursorPosition(), 14);
     }
 };
 
