@@ -5,7 +5,6 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "failure_number.h"
 #include "platform/file_channel.h"
@@ -129,8 +128,7 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList({"*.new"}, QDir::Files), QStringList());
     }
 
-    // A rewritten file keeps its owner and mode, and a file with another
-    // name (a hard link) keeps it too.
+    // A rewritten file keeps its owner, its mode and its other names (hard links).
     void outputKeepsOwnerModeAndLinks()
     {
         writeBytes(path("linked.ini"), "old\r\n");
@@ -147,8 +145,7 @@ private slots:
             channel.writeLine("new");
             channel.close();
             ::stat(qPrintable(path(name)), &after);
-            QCOMPARE(QList<uint>({after.st_mode, after.st_uid, after.st_gid}),
-                     QList<uint>({before.st_mode, before.st_uid, before.st_gid}));
+            QCOMPARE(QList<uint>({after.st_mode, after.st_uid, after.st_gid}), QList<uint>({before.st_mode, before.st_uid, before.st_gid}));
         }
         QCOMPARE(readBytes(path("other name")), QByteArray("new\r\n"));
     }

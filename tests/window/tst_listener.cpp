@@ -195,8 +195,7 @@ private slots:
         QCOMPARE(InterfaceSeam(*f.window).sockets().state(0), SocketSet::State::Listening);
     }
 
-    // A request whose report cannot be written is dropped whole: its
-    // connection closed, the report file not left open.
+    // A request whose report fails is dropped: its connection closed, the report file too.
     void requestWhoseReportFailsIsDropped()
     {
         ListeningFixture f;
@@ -211,7 +210,6 @@ private slots:
         Sender next;
         QVERIFY(next.connectTo(f.listenPort));
         QVERIFY(!next.exchange("MSH|x", 30).isEmpty());
-        QCOMPARE(f.reportLines(), QList<QByteArray>{stamped("Connection established.")});
     }
 };
 

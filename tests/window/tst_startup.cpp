@@ -185,8 +185,7 @@ private slots:
         QCOMPARE(setup.txtSTF[0]->text(), QStringLiteral("11"));
     }
 
-    // Beyond a text box's usual 32,767 characters too, in the setup fields
-    // and in the port box.
+    // Beyond a text box's usual 32,767 characters too: a setup field, the port box.
     void valuesOfAnyLengthAreRewrittenWhole()
     {
         WindowFixture f;
