@@ -168,9 +168,8 @@ private slots:
         QVERIFY(program.dataFile().startsWith(acknowledged));
     }
 
-    // A program folder it may not write, its files writable: the settings
-    // file is rewritten in place (the older header name replaced) and the
-    // program runs.
+    // A folder it may not write, its files writable: the settings file is
+    // rewritten in place (an older header name replaced), and the program runs.
     void readOnlyProgramFolder()
     {
         ProgramCopy program;
@@ -185,7 +184,29 @@ private slots:
         QVERIFY(program.waitUntilListening());
         QVERIFY(readBytes(program.file("corvconf.ini")).contains("[MSH after date]"));
         QVERIFY(program.answersAFreshSender());
-        ::chmod(qPrintable(program.dir.path()), 0755);
+    }
+
+    // An install is a folder: the program, its guide, icon, launcher and example
+    // messages (sent by mllp_send as they are); the program keeps its files there.
+    void installedFolder()
+    {
+        ProgramCopy program;
+        QVERIFY(QFile::remove(program.file("corvane")));
+        const QString folder = program.dir.path();
+        const QStringList install = {QStringLiteral("--install"), QStringLiteral(CORVANE_BUILD_DIR), QStringLiteral("--prefix"), folder};
+        QCOMPARE(QProcess::execute(QStringLiteral(CORVANE_CMAKE), install), 0);
+        QVERIFY(readBytes(program.file("corvane.png")).startsWith("\x89PNG\r\n\x1a\n"));
+        QVERIFY(readBytes(program.file("README.TXT")).contains("corvconf.ini"));
+        const QString launcher = QStringLiteral("Exec=\"%1/corvane\"\nPath=%1\nIcon=%1/corvane.png\n").arg(folder);
+        QVERIFY(readBytes(program.file("corvane.desktop")).contains(launcher.toUtf8()));
+        QVERIFY(program.startListening());
+        QProcess sender;
+        sender.start(QStringLiteral("mllp_send"), {QStringLiteral("--port"), QString::number(program.port), QStringLiteral("--file"),
+                                                   program.file("messages.hl7"), QStringLiteral("127.0.0.1")});
+        QVERIFY(sender.waitForFinished(20000));
+        QCOMPARE(sender.readAllStandardOutput().count("MSA|AA"), 3);
+        QCOMPARE(program.dataFile().count("\x1c\r\r\n"), 3);
+        QVERIFY(program.waitForReport("Connection closed. Reconnect will be attempted."));
     }
 
     // Killed right after an acknowledgement, 20 times, with the next message
