@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds Corvane on Debian 12, installing what is missing, then either starts
-# it (`./setup.sh run`) or runs every test (`./setup.sh test`): the suite,
-# the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer,
-# and a bounded fuzzing run.
+# it (`./setup.sh run`: the program alone, run in build/ so that every file
+# it makes lands beside it) or runs every test (`./setup.sh test`): the
+# suite, the same suite built with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a bounded fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")"
 # Builds use the machine's two cores and no more.
@@ -27,9 +28,10 @@ install_node() {
   (cd tests/e2e/node && npm ci --no-audit --no-fund --loglevel=error)
 }
 
+# Everything, or the targets named.
 build() {
   cmake -S . -B build -G Ninja
-  cmake --build build
+  cmake --build build "$@"
 }
 
 # Each suite's ctest summary, kept for the closing line.
@@ -93,8 +95,9 @@ fuzz_runs() {
 case "${1:-}" in
   run)
     install_missing "${build_packages[@]}"
-    build
-    exec build/corvane
+    build --target corvane
+    cd build
+    exec ./corvane
     ;;
   test)
     install_missing "${build_packages[@]}" "${test_packages[@]}" "${fuzz_packages[@]}"

@@ -31,6 +31,7 @@ T *named(T *widget, const QString &name, const QString &toolTip = {})
 QLineEdit *field(const QString &name, const QString &toolTip)
 {
     auto *box = named(new QLineEdit, name, toolTip);
+    keepTextsWhole(box);
     box->setEnabled(false);
     return box;
 }

@@ -12,6 +12,7 @@
 #include "widgets/received_data_model.h"
 #include "widgets/received_data_view.h"
 #include "widgets/twips.h"
+#include "widgets/typing_limit.h"
 
 namespace {
 
@@ -63,6 +64,7 @@ QGroupBox *frame(QWidget *container, const char *name, Twips at, const QString &
 QLineEdit *statusBox(QWidget *container, const char *name, Twips at, const QString &toolTip)
 {
     auto *box = placed(new QLineEdit, container, name, at);
+    keepTextsWhole(box);
     box->setToolTip(toolTip);
     box->setReadOnly(true);
     return box;
@@ -71,6 +73,7 @@ QLineEdit *statusBox(QWidget *container, const char *name, Twips at, const QStri
 QLineEdit *settingBox(QWidget *container, const char *name, Twips at, const QString &text, const QString &toolTip)
 {
     auto *box = placed(new QLineEdit(text), container, name, at);
+    keepTextsWhole(box);
     box->setToolTip(toolTip);
     box->setEnabled(false);
     return box;

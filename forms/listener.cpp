@@ -122,8 +122,13 @@ void frmInterface::Winsock_ConnectionRequest(qint16 Index, qint32 requestID)
             CloseMessageFile();
         });
     } catch (const Failure &) {
-        // A request that cannot be taken is dropped: the socket set closes
-        // it, and socket 0 goes on listening.
+        // A request that cannot be taken in full is dropped: an accepted
+        // connection is closed here (the socket set closes an unaccepted
+        // one), the report file does not stay open, and socket 0 goes on
+        // listening.
+        if (Winsock.exists(connection))
+            Winsock.Close(connection);
+        CloseMessageFile();
     }
 }
 

@@ -43,6 +43,31 @@ QByteArray encodedPath(const QString &path)
     return QFile::encodeName(path);
 }
 
+// Opens the file that takes the place of another on close, with the other's
+// owner and mode; -1 where the folder may not take a new file or the owner
+// could not be kept (only root may give a file away).
+int openReplacement(const QString &path, const struct stat *original)
+{
+    const QByteArray name = encodedPath(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        if (errno == EACCES || errno == EPERM)
+            return -1;
+        throw failureOpening(path, errno);
+    }
+    struct stat made;
+    const bool kept = !original
+                      || (::fstat(fd, &made) == 0
+                          && ((made.st_uid == original->st_uid && made.st_gid == original->st_gid)
+                              || ::fchown(fd, original->st_uid, original->st_gid) == 0)
+                          && ::fchmod(fd, original->st_mode & 07777) == 0);
+    if (kept)
+        return fd;
+    ::close(fd);
+    ::unlink(name.constData());
+    return -1;
+}
+
 // Opens without waiting for a FIFO's other end, then makes sure the file is
 // one the channel can use: a regular file, or a device where that is allowed.
 int openChecked(const QString &path, int flags, bool devicesAllowed)
@@ -159,14 +184,22 @@ void FileChannel::openOutput(const QString &path)
     // just as truncating it in place would.
     const QFileInfo target(path);
     m_replacedPath = target.isSymLink() ? target.symLinkTarget() : path;
-    if (QFileInfo::exists(m_replacedPath)) {
-        if (::access(encodedPath(m_replacedPath).constData(), W_OK) != 0)
+    const QByteArray replaced = encodedPath(m_replacedPath);
+    struct stat existing;
+    const bool exists = ::stat(replaced.constData(), &existing) == 0;
+    if (exists) {
+        if (::access(replaced.constData(), W_OK) != 0)
             throw failureFromErrno(errno);
-        if (!QFileInfo(m_replacedPath).isFile())
+        if (!S_ISREG(existing.st_mode))
             raise(err::PathFileAccess);  // only a regular file is replaced
     }
     m_writtenPath = m_replacedPath + QStringLiteral(".new");
-    openForWriting(m_writtenPath, O_WRONLY | O_CREAT | O_TRUNC);
+    // Another name of the file (a hard link) would go on naming the old one.
+    m_fd = exists && existing.st_nlink > 1 ? -1 : openReplacement(m_writtenPath, exists ? &existing : nullptr);
+    if (m_fd < 0) {
+        m_writtenPath.clear();
+        openForWriting(m_replacedPath, O_WRONLY | O_CREAT | O_TRUNC);
+    }
     m_mode = Mode::Output;
 }
 
@@ -265,9 +298,12 @@ void FileChannel::close()
         return;
     const QByteArray written = encodedPath(m_writtenPath);
     if (closed != 0) {
-        ::unlink(written.constData());
+        if (!m_writtenPath.isEmpty())
+            ::unlink(written.constData());
         throw failureFromErrno(closeError);
     }
+    if (m_writtenPath.isEmpty())
+        return;  // written in place
     if (::rename(written.constData(), encodedPath(m_replacedPath).constData()) != 0) {
         const int error = errno;
         ::unlink(written.constData());
@@ -280,7 +316,7 @@ void FileChannel::abandon()
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
-    if (m_mode == Mode::Output)
+    if (m_mode == Mode::Output && !m_writtenPath.isEmpty())
         ::unlink(encodedPath(m_writtenPath).constData());
     m_mode = Mode::Closed;
     m_items = {};

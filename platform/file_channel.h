@@ -31,7 +31,10 @@ public:
     // A regular file or a device such as /dev/null.
     void openAppend(const QString &path);
     // Replaces the file. The lines go to a file beside it that takes the
-    // file's place on close, so a crash never leaves a half-written file.
+    // file's place, owner and mode on close, so a crash never leaves a
+    // half-written file. Where the folder takes no new file, the owner could
+    // not be kept, or the file has other names (hard links), it is rewritten
+    // in place instead.
     void openOutput(const QString &path);
 
     bool isOpen() const { return m_mode != Mode::Closed; }
@@ -46,7 +49,8 @@ public:
     void writeLine(QByteArrayView text);
     // Closing a closed channel does nothing.
     void close();
-    // Closes after a failure: a file being replaced keeps its old content.
+    // Closes after a failure: a file being replaced (not rewritten in place)
+    // keeps its old content.
     void abandon();
 
 private:
@@ -62,7 +66,7 @@ private:
     qsizetype m_next = 0;
     bool m_inputCut = false;  // the file goes on beyond the items read
     QString m_replacedPath;  // output mode: the file that the written one replaces
-    QString m_writtenPath;
+    QString m_writtenPath;  // empty when the file is rewritten in place
 };
 
 // Whether two paths name the same file: after following links, the same file

@@ -4,13 +4,15 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "platform/window_title.h"
+
 #include <cstdio>
 #include <cstdlib>
 
 OperatorPort::Answer QtOperatorPort::MsgBox(const QString &text, const QString &title, Buttons buttons,
                                             Default defaultButton, Icon icon)
 {
-    QMessageBox box(icon == Icon::Question ? QMessageBox::Question : QMessageBox::NoIcon, title,
+    QMessageBox box(icon == Icon::Question ? QMessageBox::Question : QMessageBox::NoIcon, literalTitle(title),
                     QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     if (buttons == Buttons::Ok) {
         box.setStandardButtons(QMessageBox::Ok);

@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+#include "platform/window_title.h"
+
 FrameTexts::FrameTexts(int frameMs, QObject *parent) : QObject(parent)
 {
     m_frame.setSingleShot(true);
@@ -43,12 +45,12 @@ void FrameTexts::apply(QWidget *target, const QString &text)
     if (auto *box = qobject_cast<QLineEdit *>(target))
         box->setText(text);
     else
-        target->setWindowTitle(text);
+        target->setWindowTitle(literalTitle(text));
 }
 
 QString FrameTexts::current(const QWidget *target)
 {
     if (const auto *box = qobject_cast<const QLineEdit *>(target))
         return box->text();
-    return target->windowTitle();
+    return shownTitle(target->windowTitle());
 }

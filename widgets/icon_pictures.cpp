@@ -77,7 +77,9 @@ void draw(QPainter &p, Picture picture)
     }
 }
 
-QPixmap rendered(Picture picture, int size)
+}  // namespace
+
+QPixmap picturePixmap(Picture picture, int size)
 {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
@@ -88,12 +90,10 @@ QPixmap rendered(Picture picture, int size)
     return pixmap;
 }
 
-}  // namespace
-
 QIcon pictureOf(Picture picture)
 {
     QIcon icon;
-    icon.addPixmap(rendered(picture, 32));
-    icon.addPixmap(rendered(picture, 16));
+    icon.addPixmap(picturePixmap(picture, 32));
+    icon.addPixmap(picturePixmap(picture, 16));
     return icon;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QPixmap>
 
 // The pictures the window shows as its own icon. Drawn here rather than
 // loaded from files so that the program stays one self-contained file.
@@ -15,3 +16,5 @@ enum class Picture {
 };
 
 QIcon pictureOf(Picture picture);
+// One picture drawn at `size` by `size` pixels (the program's icon file is made from it).
+QPixmap picturePixmap(Picture picture, int size);

@@ -3,6 +3,8 @@
 #include <QLineEdit>
 #include <QObject>
 
+#include <limits>
+
 void limitTyping(QLineEdit *box, int maxChars)
 {
     // The text as it stood before the operator's latest edit. textEdited comes
@@ -12,10 +14,19 @@ void limitTyping(QLineEdit *box, int maxChars)
     QObject::connect(box, &QObject::destroyed, box, [accepted] { delete accepted; });
     QObject::connect(box, &QLineEdit::textChanged, box, [box, accepted] { *accepted = box->text(); });
     QObject::connect(box, &QLineEdit::textEdited, box, [box, accepted, maxChars](const QString &text) {
-        if (text.size() <= maxChars || text.size() <= accepted->size())
+        // A longer text loaded into the box may stay, but not grow.
+        const int excess = int(text.size() - qMax<qsizetype>(maxChars, accepted->size()));
+        if (excess <= 0)
             return;
-        const int cursor = qMax(0, box->cursorPosition() - int(text.size() - accepted->size()));
-        box->setText(*accepted);
+        // What was typed or pasted ends at the cursor and is at least as long
+        // as the text grew: its last characters are the ones that do not fit.
+        const int cursor = qMax(0, box->cursorPosition() - excess);
+        box->setText(text.left(cursor) + text.mid(cursor + excess));
         box->setCursorPosition(cursor);
     });
+}
+
+void keepTextsWhole(QLineEdit *box)
+{
+    box->setMaxLength(std::numeric_limits<int>::max());
 }

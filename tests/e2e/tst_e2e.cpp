@@ -2,6 +2,7 @@
 // port taken, its files failing it while it runs, kills and termination
 // signals. None may leave an answered arrival out of the data file.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include "program_copy.h"
 
@@ -65,6 +66,43 @@ private slots:
         }
         QCOMPARE(program.dataFile(), expected);
         QVERIFY(expected.contains("PID|1||4711^^^WEST^MR||M\xfcller^J\xfcrgen"));  // Latin-1 as single bytes
+    }
+
+    // An install is a folder: the program, its guide, icon, launcher and
+    // example messages, which mllp_send sends as they are.
+    void installedFolder()
+    {
+        ProgramCopy program;
+        const QString folder = program.dir.path();
+        QVERIFY(QFile::remove(program.file("corvane")));
+        QCOMPARE(QProcess::execute(QStringLiteral(CORVANE_CMAKE), {"--install", CORVANE_BUILD_DIR, "--prefix", folder}), 0);
+        QVERIFY(readBytes(program.file("corvane.png")).startsWith("\x89PNG\r\n\x1a\n"));
+        QVERIFY(readBytes(program.file("README.TXT")).contains("corvconf.ini"));
+        const QString launcher = QStringLiteral("Exec=\"%1/corvane\"\nPath=%1\nIcon=%1/corvane.png\n").arg(folder);
+        QVERIFY(readBytes(program.file("corvane.desktop")).contains(launcher.toUtf8()));
+        QVERIFY(program.startListening());
+        const QStringList arguments = {"--file", program.file("messages.hl7"), "--port", QString::number(program.port), "127.0.0.1"};
+        QCOMPARE(outputOf(QStringLiteral("/usr/bin/mllp_send"), arguments).count(kAnswered), 3);
+        QCOMPARE(program.dataFile().count("\x1c\r\r\n"), 3);
+    }
+
+    // A folder it may not write, its files writable: the settings file is
+    // rewritten in place at the start (an older header name replaced).
+    void readOnlyProgramFolder()
+    {
+        ProgramCopy program;
+        program.unprivileged = true;
+        writeBytes(program.file("corvconf.ini"),
+                   listeningSettings(program.port, program.dataPath).replace("[MSH after date]", "[ACK after date]"));
+        writeBytes(program.file("ifreport.txt"), {});
+        writeBytes(program.dataPath, {});
+        QCOMPARE(::chmod(qPrintable(program.dir.path()), 0555), 0);
+        program.start();
+        QVERIFY(program.waitUntilListening());
+        QVERIFY(readBytes(program.file("corvconf.ini")).contains("[MSH after date]"));
+        Sender sender;
+        QVERIFY(sender.connectTo(program.port));
+        QVERIFY(sender.exchange(message(1)).endsWith(kAnswered));
     }
 
     void fileMenuExitByKeyboard()

@@ -65,10 +65,16 @@ private slots:
         QCOMPARE(readBytes(path("removed.txt")), QByteArray("again\r\n"));
     }
 
+    // The settings file is replaced only when whole, and keeps its owner,
+    // its mode and its other names (a symbolic link, a hard link).
     void outputReplacesTheFileOnlyWhenWhole()
     {
         writeBytes(path("real.ini"), "old\r\n");
         QVERIFY(QFile::link(path("real.ini"), path("corvconf.ini")));
+        QCOMPARE(::chmod(qPrintable(path("real.ini")), 0660), 0);
+        QVERIFY(::geteuid() != 0 || ::chown(qPrintable(path("real.ini")), 65534, 65534) == 0);
+        struct stat before, after;
+        ::stat(qPrintable(path("real.ini")), &before);
         FileChannel channel;
         channel.openOutput(path("corvconf.ini"));
         channel.writeLine("half");
@@ -78,8 +84,14 @@ private slots:
         channel.writeLine("new");
         QCOMPARE(readBytes(path("real.ini")), QByteArray("old\r\n"));
         channel.close();
-        QCOMPARE(readBytes(path("real.ini")), QByteArray("new\r\n"));  // through the link, which stays
         QVERIFY(QFileInfo(path("corvconf.ini")).isSymLink());
+        QCOMPARE(::link(qPrintable(path("real.ini")), qPrintable(path("hard.ini"))), 0);
+        channel.openOutput(path("corvconf.ini"));
+        channel.writeLine("newer");
+        channel.close();
+        QCOMPARE(readBytes(path("real.ini")) + readBytes(path("hard.ini")), QByteArray("newer\r\nnewer\r\n"));
+        ::stat(qPrintable(path("real.ini")), &after);
+        QCOMPARE(QList<uint>({after.st_mode, after.st_uid, after.st_gid}), QList<uint>({before.st_mode, before.st_uid, before.st_gid}));
     }
 
     void unacceptedRequestIsDroppedAndListeningGoesOn()

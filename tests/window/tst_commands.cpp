@@ -49,6 +49,9 @@ private slots:
         QTest::newRow("fraction") << "2575.5" << kInvalidPort;
         QTest::newRow("negative") << "-1" << kPortRange;
         QTest::newRow("one past the largest") << "65536" << kPortRange;
+        QTest::newRow("fraction above the largest") << "65535.5" << kPortRange;
+        QTest::newRow("letters after a number too large") << "70000abc" << kPortRange;
+        QTest::newRow("exponent too large") << "1e9" << kPortRange;
     }
     void remotePortSave()
     {

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -97,6 +98,23 @@ private slots:
         holder.close();
         control<QPushButton>(*f.window, "cmdStart")->click();
         QCOMPARE(f.seam().sockets().state(0), SocketSet::State::Listening);
+    }
+
+    // A request whose report fails is dropped: its connection closed, the report file too.
+    void requestWhoseReportFailsIsDropped()
+    {
+        WindowFixture f;
+        QVERIFY(f.startListening());
+        QVERIFY(QFile::remove(f.file("ifreport.txt")));
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), f.file("ifreport.txt")));
+        Sender dropped;
+        QVERIFY(dropped.connectTo(f.listenPort));
+        QVERIFY(dropped.waitUntilDropped());
+        QCOMPARE(control<QLabel>(*f.window, "lblErrorFile")->text(), QStringLiteral("closed"));
+        QVERIFY(QFile::remove(f.file("ifreport.txt")));
+        Sender next;
+        QVERIFY(next.connectTo(f.listenPort));
+        QCOMPARE(next.exchange("MSH|x").size(), kAckSize);
     }
 };
 

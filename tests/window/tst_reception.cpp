@@ -15,6 +15,7 @@
 #include "formats/report_lines.h"
 #include "forms/frm_setup.h"
 #include "forms/program_files.h"
+#include "platform/qt_operator_port.h"
 #include "widgets/frame_texts.h"
 #include "widgets/receive_area.h"
 #include "widgets/received_data_model.h"
@@ -233,6 +234,23 @@ private slots:
         texts.showNow(&box, QStringLiteral("0"));
         texts.flush();  // the frame comes: nothing older may still be waiting
         QCOMPARE(box.text(), QStringLiteral("0"));
+    }
+
+    // "[*]", Qt's modified marker, shows as it is in a caption and a box's title.
+    void titlesShowNamesLiterally()
+    {
+        QWidget window;
+        window.winId();
+        FrameTexts(10, nullptr).showNow(&window, QStringLiteral("Lab [*] 2"));
+        QCOMPARE(window.windowHandle()->title(), QStringLiteral("Lab [*] 2"));
+        QString boxTitle;
+        QTimer::singleShot(0, [&] {
+            boxTitle = QApplication::activeModalWidget()->windowHandle()->title();
+            QApplication::activeModalWidget()->close();
+        });
+        QtOperatorPort real;
+        static_cast<OperatorPort &>(real).MsgBox(QStringLiteral("Error"), QStringLiteral("Lab [*]"));
+        QCOMPARE(boxTitle, QStringLiteral("Lab [*]"));
     }
 
     void flashShowsDataInThenOutThenConnected()

@@ -2,6 +2,7 @@
 // values from it under the typing limit.
 #include <QtTest>
 
+#include <QClipboard>
 #include <QLineEdit>
 
 #include <sys/stat.h>
@@ -81,11 +82,16 @@ private slots:
         }
     }
 
+    // Values of any length (beyond a text box's usual 32,767 characters too)
+    // are rewritten whole; typing and pasting stop at a field's limit.
     void longValuesFromTheFileStayWholeWhileTypingIsLimited()
     {
         WindowFixture f;
-        f.writeSettings(settingsWith({{"[Interface Name]", "Twenty-two characters"}, {"[Start of Text]", "110"}}));
+        const QByteArray settings = settingsWith({{"[Interface Name]", "Twenty-two characters"}, {"[Start of Text]", "110"},
+                                                  {"[MSH before date]", QByteArray(40000, '|')}, {"[Port]", "2575" + QByteArray(40000, ' ')}});
+        f.writeSettings(settings);
         QVERIFY(f.load());
+        QCOMPARE(f.settingsFile(), settings);
         QCOMPARE(f.window->windowTitle(), QStringLiteral("Twenty-two characters"));
         QLineEdit *name = f.seam().setup().txtInterfaceName, *code = f.seam().setup().txtSTF[0];
         name->setEnabled(true);
@@ -93,6 +99,10 @@ private slots:
         name->setText(QStringLiteral("Seventeen chars.."));
         QTest::keyClicks(name, QStringLiteral("xyz"));
         QCOMPARE(name->text(), QStringLiteral("Seventeen chars..x"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+        name->setSelection(0, 5);  // "Seven" is replaced by what fits
+        name->paste();
+        QCOMPARE(name->text(), QStringLiteral("ABCDEteen chars..x"));
         code->end(false);
         QTest::keyClick(code, Qt::Key_Backspace);  // shortening a long value is allowed
         QTest::keyClicks(code, QStringLiteral("5"));
