@@ -4,6 +4,7 @@
 #include "formats/ack_layout.h"
 #include "formats/basic_numbers.h"
 #include "formats/frame_code.h"
+#include "formats/hl7_position.h"
 #include "formats/report_lines.h"
 #include "formats/stamp.h"
 #include "formats/visible_text.h"
@@ -116,11 +117,67 @@ private slots:
         QCOMPARE(failureNumberOf([&] { ackParts(sources); }), err::TypeMismatch);
     }
 
+    void visibleText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<qsizetype>("limit");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("frame and segment ends named") << QByteArray("\x0bMSH|^~\\&\rPID|\x1c\r") << qsizetype(99)
+                                                      << QStringLiteral("<VT>MSH|^~\\&<CR>PID|<FS><CR>");
+        QTest::newRow("NUL, DEL") << QByteArray("\0\x7f", 2) << qsizetype(99) << QStringLiteral("<NUL><DEL>");
+        QTest::newRow("UTF-8 holding 0x9C") << QByteArray("M\xc3\x9cLLER^HANS") << qsizetype(99)
+                                            << QStringLiteral("M\u00dcLLER^HANS");
+        QTest::newRow("UTF-8 of 3 and 4 bytes") << QByteArray("\xc3\x85STR\xc3\x96M \xe2\x82\xac \xf0\x9f\x98\x80")
+                                                << qsizetype(99) << QStringLiteral("\u00c5STR\u00d6M \u20ac \U0001F600");
+        QTest::newRow("Latin-1 alone") << QByteArray("\xe9t\xe9") << qsizetype(99) << QStringLiteral("\u00e9t\u00e9");
+        QTest::newRow("0x80 to 0x9F escaped") << QByteArray("\x80\x9c") << qsizetype(99) << QStringLiteral("<x80><x9C>");
+        QTest::newRow("a UTF-8 control is bytes") << QByteArray("\xc2\x85") << qsizetype(99) << QStringLiteral("\u00c2<x85>");
+        QTest::newRow("truncated, overlong, surrogate") << QByteArray("\xe2\x82|\xc0\xaf|\xed\xa0\x80") << qsizetype(99)
+                                                        << QStringLiteral("\u00e2<x82>|\u00c0\u00af|\u00ed\u00a0<x80>");
+        QTest::newRow("cut short") << QByteArray(10, 'x') << qsizetype(4) << QStringLiteral("xxxx\u2026");
+    }
     void visibleText()
     {
-        QCOMPARE(::visibleText("\x0bMSH|^~\\&\rPID|\x1c\r"), QStringLiteral("<VT>MSH|^~\\&<CR>PID|<FS><CR>"));
-        QCOMPARE(::visibleText(QByteArray("\0\x7f\xe9", 3)), QStringLiteral("<NUL><DEL>\u00e9"));
-        QCOMPARE(::visibleText(QByteArray(10, 'x'), 4), QStringLiteral("xxxx\u2026"));
+        QFETCH(QByteArray, bytes);
+        QFETCH(qsizetype, limit);
+        QFETCH(QString, shown);
+        QCOMPARE(::visibleText(bytes, limit), shown);
+    }
+
+    // An arrival laid out one segment per line, and the HL7 position of a
+    // character, by the separators the message declares.
+    void arrivalLinesAndPositions_data()
+    {
+        QTest::addColumn<QByteArray>("arrival");
+        QTest::addColumn<QString>("at");  // the shown text up to the character, which follows
+        QTest::addColumn<QString>("position");
+        const QByteArray adt = "\x0bMSH|^~\\&|LAB\rPID|1||4711~4712^^^A&B||M\xc3\x9cLLER^HANS\r\n\x1c\r";
+        QTest::newRow("frame character") << adt << "" << "";
+        QTest::newRow("segment name") << adt << "<VT>M" << "MSH";
+        QTest::newRow("field separator") << adt << "<VT>MSH" << "MSH-1";
+        QTest::newRow("encoding characters") << adt << "<VT>MSH|^" << "MSH-2";
+        QTest::newRow("after them") << adt << "<VT>MSH|^~\\&|" << "MSH-3.1";
+        QTest::newRow("segment end") << adt << "<VT>MSH|^~\\&|LAB" << "";
+        QTest::newRow("second repetition, subcomponent") << adt << "<VT>MSH|^~\\&|LAB<CR>\nPID|1||4711~4712^^^A&"
+                                                         << "PID-3(2).4.2";
+        QTest::newRow("after a UTF-8 letter") << adt << "<VT>MSH|^~\\&|LAB<CR>\nPID|1||4711~4712^^^A&B||M\u00dc"
+                                              << "PID-5.1";
+        QTest::newRow("next component") << adt << "<VT>MSH|^~\\&|LAB<CR>\nPID|1||4711~4712^^^A&B||M\u00dcLLER^"
+                                        << "PID-5.2";
+        QTest::newRow("unusual separators") << QByteArray("MSH#$%@&#A$B\rPV1#X$Y") << "MSH#$%@&#A$B<CR>\nPV1#X$"
+                                            << "PV1-1.2";
+        QTest::newRow("no MSH") << QByteArray("PID|1|2") << "PID|1" << "";
+    }
+    void arrivalLinesAndPositions()
+    {
+        QFETCH(QByteArray, arrival);
+        QFETCH(QString, at);
+        QFETCH(QString, position);
+        const MappedText lines = arrivalLines(arrival);
+        QVERIFY2(lines.text.startsWith(at), qPrintable(lines.text));
+        QCOMPARE(lines.byteOf.size(), lines.text.size());
+        const auto separators = declaredSeparators(arrival);
+        QCOMPARE(separators ? hl7Position(arrival, lines.byteOf[at.size()], *separators) : QString(), position);
     }
 };
 

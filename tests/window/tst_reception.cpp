@@ -41,7 +41,7 @@ private slots:
         }
         QCOMPARE(f.dataFile(), stored);
         frmInterface &w = *f.window;
-        QCOMPARE(w.findChild<ReceivedDataModel *>()->rowBytes(1), everyByte);
+        QCOMPARE(w.findChild<ReceivedDataModel *>()->arrival(1).bytes, everyByte);
         QTRY_COMPARE(control<QLineEdit>(w, "txtItemCount")->text(), QStringLiteral("3"));  // the boxes follow within a frame
         QCOMPARE(control<QLineEdit>(w, "txtDateTime")->text(), QStringLiteral("200503050907"));
         QCOMPARE(control<QLineEdit>(w, "txtSendData")->text(), QStringLiteral("<VT>MSH|||||200503050907||ACK|||||||||<CR>MSA|AA||||||<FS><CR>"));
