@@ -46,7 +46,7 @@ ArrivalViewer::ArrivalViewer(ArrivalRecord arrival, QWidget *parent)
     connect(m_text, &QPlainTextEdit::cursorPositionChanged, this,
             [this] { showPosition(m_text->textCursor().position()); });
 
-    m_position = new QLabel(m_separators ? QString() : QStringLiteral("No MSH segment: field positions unknown"));
+    m_position = new QLabel(m_separators ? QStringLiteral("Field:") : QStringLiteral("No MSH segment: no field positions"));
     m_position->setObjectName(QStringLiteral("position"));
     auto *copy = new QPushButton(QStringLiteral("&Copy"));
     auto *save = new QPushButton(QStringLiteral("&Save As..."));
@@ -83,7 +83,7 @@ QString ArrivalViewer::positionAt(int textPosition) const
 void ArrivalViewer::showPosition(int textPosition)
 {
     if (m_separators)
-        m_position->setText(positionAt(textPosition));
+        m_position->setText(QStringLiteral("Field: ") + positionAt(textPosition));
 }
 
 void ArrivalViewer::copyShownText() const
