@@ -68,6 +68,8 @@ int ReceivedDataModel::appendEmptyRow()
 void ReceivedDataModel::setRowArrival(int row, qint32 number, QByteArrayView bytes, const QString &dataFile,
                                       qint64 offset)
 {
+    if (row < 0 || size_t(row) >= m_rows.size())
+        return;  // the list was cleared while the arrival was being stored
     Row &r = m_rows[size_t(row)];
     r.number = number;
     r.length = qint32(bytes.size());
