@@ -52,12 +52,11 @@ void frmInterface::Form_Resize()
     if (isMinimized())
         return;
     const double dpi = logicalDpiX();
-    const QSize outer = frameGeometry().size();
-    const std::optional<ReceiveArea> area =
-        receiveAreaFor(pixelsToTwips(outer.width(), dpi), pixelsToTwips(outer.height(), dpi));
+    const QSize client = centralWidget()->size();
+    const std::optional<ReceiveArea> area = receiveAreaFor(pixelsToTwips(client.width(), dpi) + kDesignedNonClientWidth,
+                                                           pixelsToTwips(client.height(), dpi) + kDesignedNonClientHeight);
     if (!area)
         return;
     fraReceive->resize(twipsToPixels(area->frameWidth, dpi), twipsToPixels(area->frameHeight, dpi));
     lvwReceiveData->resize(twipsToPixels(area->listWidth, dpi), twipsToPixels(area->listHeight, dpi));
-    lvwReceiveData->setColumnWidth(0, lvwReceiveData->width());
 }

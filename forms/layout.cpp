@@ -44,14 +44,31 @@ T *placed(T *widget, QWidget *container, const char *name, Twips at)
     return widget;
 }
 
-// A caption wider than its designed box (the platform's font is wider than
-// the one the window was designed with) widens the label rather than being cut.
+// Captions start at the top of their box, so labels of different designed
+// heights in one row line up. A caption wider than its designed box (the
+// platform's font is wider than the one the window was designed with) widens
+// the label rather than being cut, moving left where it would run out of its
+// frame.
 QLabel *label(QWidget *container, const char *name, Twips at, const QString &caption)
 {
     QLabel *text = placed(new QLabel(caption), container, name, at);
+    text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     if (text->sizeHint().width() > text->width())
         text->resize(text->sizeHint().width(), text->height());
+    const int room = container->width() - container->contentsMargins().right() - 2;
+    if (text->geometry().right() > room)
+        text->move(qMax(0, room - text->width()), text->y());
     return text;
+}
+
+// A box given a text longer than itself shows the text's start, as the
+// operator reads it, not its end where the cursor of a typed text would be.
+void showsStart(QLineEdit *box)
+{
+    QObject::connect(box, &QLineEdit::textChanged, box, [box] {
+        if (!box->hasFocus())
+            box->setCursorPosition(0);
+    });
 }
 
 QGroupBox *frame(QWidget *container, const char *name, Twips at, const QString &caption)
@@ -67,6 +84,7 @@ QLineEdit *statusBox(QWidget *container, const char *name, Twips at, const QStri
     keepTextsWhole(box);
     box->setToolTip(toolTip);
     box->setReadOnly(true);
+    showsStart(box);
     return box;
 }
 
@@ -76,6 +94,7 @@ QLineEdit *settingBox(QWidget *container, const char *name, Twips at, const QStr
     keepTextsWhole(box);
     box->setToolTip(toolTip);
     box->setEnabled(false);
+    showsStart(box);
     return box;
 }
 
@@ -156,7 +175,6 @@ void frmInterface::buildLayout()
     receivedData = new ReceivedDataModel(this);
     lvwReceiveData = placed(new ReceivedDataView, fraReceive, "lvwReceiveData", {120, 240, 8415, 2775});
     lvwReceiveData->setModel(receivedData);
-    lvwReceiveData->setColumnWidth(0, lvwReceiveData->width());
 
     lblFileCounter = label(client, "lblFileCounter", {4920, 0, 1335, 375}, QStringLiteral("Label1"));
     lblDataFile = label(client, "lblDataFile", {6360, 0, 1335, 255}, QStringLiteral("closed"));

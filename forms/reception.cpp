@@ -62,8 +62,8 @@ void frmInterface::storeAndAcknowledge(qint16 index, const QByteArray &received,
 {
     if (intFileCounter == 0)
         OpenFile();
-    m_dataFile.writeLine(received);
-    receivedData->setRowBytes(row, received);
+    const qint64 offset = m_dataFile.writeLine(received);
+    receivedData->setRowArrival(row, lngItemCount, received, m_dataFile.path(), offset);
     lngTempCounter = checkedAdd<qint32>(lngTempCounter, 1);
     PrepareAck();
     if (strSend2 != m_shownAck) {  // most answers repeat the one before

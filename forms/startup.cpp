@@ -17,8 +17,9 @@ void frmInterface::Form_Load()
 {
     lngTempCounter = 0;
     lngItemCount = 0;
+    bool starting = false;
     try {
-        outOfMemoryAsFailure([this] {
+        outOfMemoryAsFailure([&] {
             strAppPath = m_port.ProgramDirectory();
             strMessagesFileName = programFile(kReportFileName);
             reportEvent("Program started.");
@@ -33,13 +34,20 @@ void frmInterface::Form_Load()
             mnuOptionsAutomaticStart->setChecked(autoStart);
             lblAutomaticStart->setText(autoStart ? QStringLiteral("Automatic Start is ON")
                                                  : QStringLiteral("Automatic Start is OFF"));
-            if (mnuOptionsAutomaticStart->isChecked())
+            if (mnuOptionsAutomaticStart->isChecked()) {
+                starting = true;
                 cmdStart_Click();
+                starting = false;
+            }
             mnuOptionsEditShowWarningBox->setChecked(truthValue(settings.strExitWarning));
         });
     } catch (const Failure &failure) {
         m_port.MsgBox(QStringLiteral("Error in Form_Load.\r\nError number %1\r\nPlease report this error.")
                           .arg(failure.number),
                       interfaceNameTitle());
+        // An automatic start that did not get to listen leaves the window as
+        // a failed start from the button does: stopped, not seemingly started.
+        if (starting && Winsock.state(0) != SocketSet::State::Listening)
+            cmdStop_Click();
     }
 }

@@ -108,6 +108,30 @@ bool sameFile(const QString &first, const QString &second)
     return placeOf(first) == placeOf(second);
 }
 
+QByteArray readRange(const QString &path, qint64 offset, qsizetype length)
+{
+    const int fd = ::open(encodedPath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QByteArray bytes;
+    struct stat status;
+    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && offset >= 0 && offset < status.st_size) {
+        bytes.resize(qMin<qint64>(length, status.st_size - offset));
+        qsizetype got = 0;
+        while (got < bytes.size()) {
+            const ssize_t n = ::pread(fd, bytes.data() + got, size_t(bytes.size() - got), offset + got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        bytes.truncate(got);
+    }
+    ::close(fd);
+    return bytes;
+}
+
 QList<QByteArray> splitItems(QByteArrayView content)
 {
     QList<QByteArray> items;
@@ -173,6 +197,7 @@ void FileChannel::openAppend(const QString &path)
     if (isOpen())
         raise(err::FileAlreadyOpen);
     m_fd = openChecked(path, O_WRONLY | O_CREAT | O_APPEND, true);
+    m_path = QFileInfo(path).absoluteFilePath();
     m_mode = Mode::Append;
 }
 
@@ -225,7 +250,7 @@ QByteArray FileChannel::readItem()
     return m_items[m_next++];
 }
 
-void FileChannel::writeLine(QByteArrayView text)
+qint64 FileChannel::writeLine(QByteArrayView text)
 {
     if (m_mode != Mode::Append && m_mode != Mode::Output)
         raise(err::BadFileNumber);
@@ -245,6 +270,7 @@ void FileChannel::writeLine(QByteArrayView text)
         abandon();
         raise(err::BadFileNumber);
     }
+    return sizeBefore;
 }
 
 // One system call for the text and its line end in the usual case.

@@ -45,8 +45,11 @@ public:
     // this returns. A line that cannot be written whole (a full disk) is taken
     // back out of the file before the failure is raised, so no torn line is
     // ever left behind. A file that was removed while open is let go of, and
-    // the line is failure 52, as for a closed channel.
-    void writeLine(QByteArrayView text);
+    // the line is failure 52, as for a closed channel. Gives where the line
+    // starts in a regular file opened for appending, else -1.
+    qint64 writeLine(QByteArrayView text);
+    // The file opened for appending, as an absolute path.
+    const QString &path() const { return m_path; }
     // Closing a closed channel does nothing.
     void close();
     // Closes after a failure: a file being replaced (not rewritten in place)
@@ -65,6 +68,7 @@ private:
     QList<QByteArray> m_items;
     qsizetype m_next = 0;
     bool m_inputCut = false;  // the file goes on beyond the items read
+    QString m_path;
     QString m_replacedPath;  // output mode: the file that the written one replaces
     QString m_writtenPath;  // empty when the file is rewritten in place
 };
@@ -72,6 +76,10 @@ private:
 // Whether two paths name the same file: after following links, the same file
 // on disk, or, where neither exists yet, the same place in the same folder.
 bool sameFile(const QString &first, const QString &second);
+
+// Up to `length` bytes of a regular file from `offset`, read without keeping
+// the file open; fewer where the file ends sooner, none where it cannot be read.
+QByteArray readRange(const QString &path, qint64 offset, qsizetype length);
 
 // The items of a file's content: one per line (a line ends at CR LF, LF or CR),
 // an empty line an empty item, blanks and tabs at the start of an item dropped.

@@ -10,6 +10,13 @@ struct ReceiveArea {
     int listHeight;
 };
 
+// The window's outer size as the rule reads it: its client area (below the
+// menu bar) plus the borders, title and menu bar that the designed sizes
+// assume, whatever decorations the window manager draws. The designed client
+// area of 9420 by 7605 thus gives the designed frame of 8655 by 3615.
+inline constexpr int kDesignedNonClientWidth = 120;
+inline constexpr int kDesignedNonClientHeight = 1125;
+
 // The sizes for a window of this outer width and height (border, title and
 // menu bar included); none when the window is minimized or too small
 // (1000 twips wide or less, 5200 high or less), which leaves everything as it

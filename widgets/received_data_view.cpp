@@ -1,27 +1,35 @@
 #include "widgets/received_data_view.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
 
+#include "widgets/arrival_viewer.h"
 #include "widgets/received_data_model.h"
 
 ReceivedDataView::ReceivedDataView(QWidget *parent) : QAbstractScrollArea(parent), m_header(new QHeaderView(Qt::Horizontal, this))
 {
     m_header->setStretchLastSection(false);
     m_header->setSectionsClickable(false);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Rows are cut to the column, which never runs wider than the list.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setBackgroundRole(QPalette::Base);
-    connect(m_header, &QHeaderView::sectionResized, this, [this] {
-        updateScrollRanges();
-        viewport()->update();
-    });
+    setFocusPolicy(Qt::StrongFocus);
     m_rowsArrived.setSingleShot(true);
     m_rowsArrived.setInterval(16);
     connect(&m_rowsArrived, &QTimer::timeout, this, &ReceivedDataView::rowsAppended);
+    // The column follows the inside of the list, also when the vertical
+    // scroll bar comes or goes.
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this] {
+        m_header->resizeSection(0, viewport()->width());
+    });
 }
 
 void ReceivedDataView::setModel(ReceivedDataModel *model)
@@ -34,6 +42,7 @@ void ReceivedDataView::setModel(ReceivedDataModel *model)
     });
     connect(model, &QAbstractItemModel::modelReset, this, [this] {
         m_rowsArrived.stop();
+        m_current = -1;
         updateScrollRanges();
         verticalScrollBar()->setValue(0);
         viewport()->update();
@@ -44,16 +53,6 @@ void ReceivedDataView::setModel(ReceivedDataModel *model)
             viewport()->update();
     });
     updateScrollRanges();
-}
-
-void ReceivedDataView::setColumnWidth(int column, int width)
-{
-    m_header->resizeSection(column, width);
-}
-
-int ReceivedDataView::columnWidth(int column) const
-{
-    return m_header->sectionSize(column);
 }
 
 int ReceivedDataView::rowHeight() const
@@ -81,6 +80,40 @@ void ReceivedDataView::scrollToBottom()
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
+int ReceivedDataView::rowAt(int y) const
+{
+    const int row = (y + verticalScrollBar()->value()) / rowHeight();
+    return m_model && row >= 0 && row < m_model->rowCount() ? row : -1;
+}
+
+void ReceivedDataView::setCurrentRow(int row)
+{
+    if (!m_model || row < -1 || row >= m_model->rowCount())
+        return;
+    m_current = row;
+    if (row >= 0) {
+        const int top = row * rowHeight();
+        QScrollBar *vertical = verticalScrollBar();
+        if (top < vertical->value())
+            vertical->setValue(top);
+        else if (top + rowHeight() > vertical->value() + viewport()->height())
+            vertical->setValue(top + rowHeight() - viewport()->height());
+    }
+    viewport()->update();
+}
+
+void ReceivedDataView::showRow(int row)
+{
+    if (m_model && row >= 0 && row < m_model->rowCount())
+        (new ArrivalViewer(m_model->arrival(row)))->show();
+}
+
+void ReceivedDataView::copyRow(int row)
+{
+    if (m_model && row >= 0 && row < m_model->rowCount())
+        QApplication::clipboard()->setText(m_model->displayText(row, std::numeric_limits<qint32>::max()));
+}
+
 void ReceivedDataView::rowsAppended()
 {
     const bool follow = isScrolledToBottom();  // where the operator left it, before the new rows
@@ -98,9 +131,6 @@ void ReceivedDataView::updateScrollRanges()
     vertical->setRange(0, int(qMin<qint64>(qMax<qint64>(0, contentHeight - viewport()->height()), INT_MAX)));
     vertical->setPageStep(viewport()->height());
     vertical->setSingleStep(rowHeight());
-    QScrollBar *horizontal = horizontalScrollBar();
-    horizontal->setRange(0, qMax(0, m_header->length() - viewport()->width()));
-    horizontal->setPageStep(viewport()->width());
 }
 
 void ReceivedDataView::resizeEvent(QResizeEvent *event)
@@ -110,16 +140,15 @@ void ReceivedDataView::resizeEvent(QResizeEvent *event)
     setViewportMargins(0, headerHeight, 0, 0);
     const QRect area = viewport()->geometry();
     m_header->setGeometry(area.left(), area.top() - headerHeight, area.width(), headerHeight);
+    m_header->resizeSection(0, area.width());
     const bool follow = isScrolledToBottom();
     updateScrollRanges();
     if (follow)
         scrollToBottom();
 }
 
-void ReceivedDataView::scrollContentsBy(int dx, int)
+void ReceivedDataView::scrollContentsBy(int, int)
 {
-    if (dx != 0)
-        m_header->setOffset(horizontalScrollBar()->value());
     viewport()->update();
 }
 
@@ -131,10 +160,8 @@ void ReceivedDataView::paintEvent(QPaintEvent *)
     const int height = rowHeight();
     const int first = firstVisibleRow();
     const int last = qMin(m_model->rowCount() - 1, first + visibleRowCount());
-    const int width = columnWidth(0);
-    const int left = -horizontalScrollBar()->value();
+    const int width = viewport()->width();
     int top = first * height - verticalScrollBar()->value();
-    painter.setPen(palette().color(QPalette::Text));
     // Shaping text costs by its length: take no more than the narrowest
     // characters could fill, and leave the rest of a long row unshaped.
     int narrowest = fontMetrics().horizontalAdvance(u'|');
@@ -142,10 +169,14 @@ void ReceivedDataView::paintEvent(QPaintEvent *)
         narrowest = qMin(narrowest, fontMetrics().horizontalAdvance(c));
     const qsizetype fits = width / qMax(1, narrowest) + 2;
     for (int row = first; row <= last; ++row, top += height) {
-        const QRect cell(left + 4, top, width - 8, height);
-        const QString text = m_model->displayText(row, fits);
+        const QRect line(0, top, width, height);
+        const bool current = row == m_current;
+        if (current)
+            painter.fillRect(line, palette().brush(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
+        painter.setPen(palette().color(current ? QPalette::HighlightedText : QPalette::Text));
+        const QRect cell = line.adjusted(4, 0, -4, 0);
         painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         fontMetrics().elidedText(text, Qt::ElideRight, cell.width()));
+                         fontMetrics().elidedText(m_model->displayText(row, fits), Qt::ElideRight, cell.width()));
     }
 }
 
@@ -153,11 +184,49 @@ bool ReceivedDataView::viewportEvent(QEvent *event)
 {
     if (event->type() == QEvent::ToolTip && m_model) {
         const auto *help = static_cast<QHelpEvent *>(event);
-        const int row = (help->pos().y() + verticalScrollBar()->value()) / rowHeight();
-        if (row < m_model->rowCount())
+        const int row = rowAt(help->pos().y());
+        if (row >= 0)
             QToolTip::showText(help->globalPos(), m_model->data(m_model->index(row, 0), Qt::ToolTipRole).toString(),
                                viewport());
         return true;
     }
     return QAbstractScrollArea::viewportEvent(event);
+}
+
+void ReceivedDataView::keyPressEvent(QKeyEvent *event)
+{
+    const int rows = m_model ? m_model->rowCount() : 0;
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: showRow(m_current); return;
+    case Qt::Key_Up: setCurrentRow(qMax(0, m_current - 1)); return;
+    case Qt::Key_Down: setCurrentRow(qMin(rows - 1, m_current + 1)); return;
+    case Qt::Key_Home: setCurrentRow(rows > 0 ? 0 : -1); return;
+    case Qt::Key_End: setCurrentRow(rows - 1); return;
+    default: QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void ReceivedDataView::mousePressEvent(QMouseEvent *event)
+{
+    setCurrentRow(rowAt(event->position().toPoint().y()));
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void ReceivedDataView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    showRow(rowAt(event->position().toPoint().y()));
+}
+
+void ReceivedDataView::contextMenuEvent(QContextMenuEvent *event)
+{
+    const int row = rowAt(viewport()->mapFromGlobal(event->globalPos()).y());
+    if (row >= 0)
+        setCurrentRow(row);
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Show"), this, [this, row] { showRow(row); })->setEnabled(row >= 0);
+    menu.addAction(QStringLiteral("Copy"), this, [this, row] { copyRow(row); })->setEnabled(row >= 0);
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Clear list"), this, [this] { m_model->clear(); })->setEnabled(m_model && m_model->rowCount() > 0);
+    menu.exec(event->globalPos());
 }

@@ -4,44 +4,61 @@
 #include <QTimer>
 
 class QHeaderView;
+class QMenu;
 class ReceivedDataModel;
 
 // The received-data list in report view: a "Data In" header over one row
-// per arrival. Qt's item views re-lay out every row when rows are appended
-// one at a time, which grows with the list; this view keeps nothing per row,
-// so an arrival costs the same with ten rows as with a million, and only the
-// rows in sight are painted.
+// per arrival, the one column always as wide as the list's inside. Qt's item
+// views re-lay out every row when rows are appended one at a time, which
+// grows with the list; this view keeps nothing per row, so an arrival costs
+// the same with ten rows as with a million, and only the rows in sight are
+// painted.
 //
 // The newest row comes into sight by itself while the view is scrolled to
 // the bottom; scrolled up, the view keeps its place. New rows reach the
 // scroll bar a frame later, all at once: changing its range lays out the
 // whole scroll area, too much to do for every arrival.
+//
+// A click marks a row; a double click, Enter or "Show" in the context menu
+// opens it in a viewer of its own; "Copy" puts its shown text on the
+// clipboard; "Clear list" empties the list.
 class ReceivedDataView final : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit ReceivedDataView(QWidget *parent = nullptr);
 
     void setModel(ReceivedDataModel *model);
-    void setColumnWidth(int column, int width);
-    int columnWidth(int column) const;
     int rowHeight() const;
     // The first row in sight and how many rows fit.
     int firstVisibleRow() const;
     int visibleRowCount() const;
     bool isScrolledToBottom() const;
     void scrollToBottom();
+    // The marked row, or -1.
+    int currentRow() const { return m_current; }
+    void setCurrentRow(int row);
+    // Opens the row in a viewer window of its own, which never holds the list.
+    void showRow(int row);
+    // The row's shown text, whole, on the clipboard.
+    void copyRow(int row);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void rowsAppended();
     void updateScrollRanges();
+    int rowAt(int y) const;
 
     ReceivedDataModel *m_model = nullptr;
     QHeaderView *m_header;
     QTimer m_rowsArrived;  // runs while appended rows wait to reach the scroll bar
+    int m_current = -1;
 };

@@ -5,6 +5,7 @@
 #include "failure_number.h"
 #include "formats/basic_numbers.h"
 #include "formats/frame_code.h"
+#include "formats/hl7_position.h"
 #include "formats/report_lines.h"
 #include "formats/stamp.h"
 #include "formats/visible_text.h"
@@ -20,8 +21,41 @@ private slots:
         QCOMPARE(printForm(0) + printForm(-5), QByteArray(" 0 -5 "));
         QCOMPARE(errorRecordLines(10054, QStringLiteral("200503050907")), QList<QByteArray>({" 10054 ", "200503050907"}));
         QCOMPARE(shortestDecimal(-0.0) + ' ' + shortestDecimal(2575.5) + ' ' + shortestDecimal(1e21), QStringLiteral("0 2575.5 1E+21"));
-        QCOMPARE(visibleText(QByteArray("\x0bM|\0\x7f\xe9\x1c\r", 8)) + visibleText(QByteArray(10, 'x'), 4),
-                 QStringLiteral("<VT>M|<NUL><DEL>\u00e9<FS><CR>xxxx\u2026"));
+    }
+
+    // Every byte shown: controls by name, UTF-8 as its character unless that
+    // is a control, other bytes from 0xA0 as Latin-1, 0x80 to 0x9F escaped.
+    void visibleText()
+    {
+        const QList<std::pair<QByteArray, QString>> shown = {
+            {QByteArray("\x0bM|\0\x7f\x1c\r", 7), QStringLiteral("<VT>M|<NUL><DEL><FS><CR>")},
+            {"M\xc3\x9cLLER \xc3\x85\xe2\x82\xac\xf0\x9f\x98\x80", QStringLiteral("M\u00dcLLER \u00c5\u20ac\U0001F600")},
+            {"\xe9t\x80\x9c", QStringLiteral("\u00e9t<x80><x9C>")},
+            {"\xc2\x85", QStringLiteral("\u00c2<x85>")},  // a control in UTF-8 stays bytes
+            {"\xe2\x82|\xc0\xaf|\xed\xa0\x80", QStringLiteral("\u00e2<x82>|\u00c0\u00af|\u00ed\u00a0<x80>")},  // truncated, overlong, surrogate
+        };
+        for (const auto &[bytes, text] : shown)
+            QCOMPARE(::visibleText(bytes), text);
+        QCOMPARE(::visibleText("\xc3\x9c\xc3\x9c", 1), QStringLiteral("\u00dc\u2026"));
+    }
+
+    // An arrival one segment a line, and the HL7 position of each character
+    // by the separators the message declares.
+    void arrivalLinesAndPositions()
+    {
+        const QByteArray adt = "\x0bMSH|^~\\&|LAB\rPID|1||4711~4712^^^A&B||M\xc3\x9cLLER^HANS\r\n\x1c\r";
+        const QList<std::tuple<QByteArray, QString, QString>> cases = {  // arrival, text before the character, position
+            {adt, "", ""}, {adt, "<VT>M", "MSH"}, {adt, "<VT>MSH", "MSH-1"}, {adt, "<VT>MSH|^", "MSH-2"},
+            {adt, "<VT>MSH|^~\\&|", "MSH-3.1"}, {adt, "<VT>MSH|^~\\&|LAB", ""},
+            {adt, "<VT>MSH|^~\\&|LAB<CR>\nPID|1||4711~4712^^^A&", "PID-3(2).4.2"},
+            {adt, "<VT>MSH|^~\\&|LAB<CR>\nPID|1||4711~4712^^^A&B||M\u00dc", "PID-5.1"},
+            {"MSH#$%@&#A$B\rPV1#X$Y", "MSH#$%@&#A$B<CR>\nPV1#X$", "PV1-1.2"}, {"PID|1|2", "PID|1", ""}};
+        for (const auto &[arrival, before, position] : cases) {
+            const MappedText lines = arrivalLines(arrival);
+            QVERIFY2(lines.text.startsWith(before) && lines.byteOf.size() == lines.text.size(), qPrintable(lines.text));
+            const auto separators = declaredSeparators(arrival);
+            QCOMPARE(separators ? hl7Position(arrival, lines.byteOf[before.size()], *separators) : QString(), position);
+        }
     }
 
     // One text through every reader: the leading number (NaN: failure 6), the

@@ -3,6 +3,7 @@
 // operator sees of them.
 #include <QtTest>
 
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,7 +16,9 @@
 #include "formats/report_lines.h"
 #include "forms/frm_setup.h"
 #include "forms/program_files.h"
+#include "platform/file_channel.h"
 #include "platform/qt_operator_port.h"
+#include "widgets/arrival_viewer.h"
 #include "widgets/frame_texts.h"
 #include "widgets/receive_area.h"
 #include "widgets/received_data_model.h"
@@ -54,7 +57,7 @@ private slots:
             QCOMPARE(control<QLabel>(w, "lblFileCounter")->text(), QString::number(i == 11 ? 1 : i));
         }
         QCOMPARE(f.dataFile(), stored);
-        QCOMPARE(w.findChild<ReceivedDataModel *>()->rowBytes(0), everyByte);
+        QCOMPARE(w.findChild<ReceivedDataModel *>()->arrival(0).bytes, everyByte);
         QTRY_COMPARE(control<QLineEdit>(w, "txtItemCount")->text(), QStringLiteral("11"));  // within a frame
         QCOMPARE(control<QLineEdit>(w, "txtSendData")->text(),
                  QStringLiteral("<VT>MSH|||||200503050907||ACK|||||||||<CR>MSA|AA||||||<FS><CR>"));
@@ -199,6 +202,56 @@ private slots:
         QCOMPARE(area(9540, 5201), QList<int>({8655, 86, 8415, 0}));
     }
 
+    // Rows keep where their bytes went, not the bytes: what is shown and
+    // opened comes back from the data file, or says plainly that it cannot.
+    void rowsComeBackFromTheDataFileOrSaySo()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("data.txt"));
+        const QByteArray long3000 = QByteArray(3000, 'x');
+        FileChannel data, device;
+        data.openAppend(path);
+        device.openAppend(QStringLiteral("/dev/null"));  // cannot give arrivals back
+        ReceivedDataModel model;
+        for (FileChannel *file : {&data, &data, &device})
+            model.setRowArrival(model.appendEmptyRow(), model.rowCount(), long3000, file->path(), file->writeLine(long3000));
+        const int unstored = model.appendEmptyRow();  // storing it failed
+        QCOMPARE(model.arrival(1).bytes, long3000);
+        QCOMPARE(model.displayText(2, 4), QStringLiteral("xxxx\u2026"));
+        QVERIFY(model.arrival(2).problem.contains(u"first 256 bytes"));
+        QVERIFY(model.displayText(unstored, 99).isEmpty() && !model.arrival(unstored).problem.isEmpty());
+        const QByteArray file = readBytes(path);
+        const auto gone = [&] {
+            return model.arrival(1).problem.contains(u"no longer") && model.displayText(1, 99).startsWith(u"(no longer");
+        };
+        for (const QByteArray &changed : {QByteArray(file).replace(file.size() - 9, 3, "xyx"), file.left(30), QByteArray()}) {
+            writeBytes(path, changed);  // rewritten, cut short, emptied
+            QVERIFY(gone());
+            writeBytes(path, file);
+            QVERIFY(!gone());
+        }
+        QVERIFY(QFile::remove(path) && gone());
+        model.clear();
+        QCOMPARE(model.rowCount(), 0);
+    }
+
+    // The viewer: one segment a line, positions, the shown text copied and
+    // the exact bytes saved.
+    void viewerShowsCopiesAndSavesTheArrival()
+    {
+        ArrivalRecord arrival;
+        arrival.bytes = "\x0bMSH|^~\\&|\xe9\rPID|1\x1c\r";
+        ArrivalViewer viewer(arrival);
+        QCOMPARE(viewer.shownText(), QStringLiteral("<VT>MSH|^~\\&|\u00e9<CR>\nPID|1<FS><CR>"));
+        QCOMPARE(viewer.positionAt(int(viewer.shownText().indexOf(u"1"))), QStringLiteral("PID-1.1"));
+        viewer.copyShownText();
+        QCOMPARE(QApplication::clipboard()->text(), viewer.shownText());
+        QTemporaryDir dir;
+        QVERIFY(viewer.saveTo(dir.filePath(QStringLiteral("saved.hl7"))));
+        QCOMPARE(readBytes(dir.filePath(QStringLiteral("saved.hl7"))), arrival.bytes);
+        QVERIFY(!viewer.saveTo(dir.filePath(QStringLiteral("no/such/dir/saved.hl7"))));
+    }
+
     void listFollowsNewRowsOnlyFromTheBottom()
     {
         ReceivedDataModel model;
@@ -208,7 +261,7 @@ private slots:
         view.show();
         const auto append = [&](int count) {
             for (int i = 0; i < count; ++i)
-                model.setRowBytes(model.appendEmptyRow(), QByteArray::number(model.rowCount()));
+                model.setRowArrival(model.appendEmptyRow(), model.rowCount(), "row", {}, -1);
         };
         const auto lastRowInSight = [&] { return view.firstVisibleRow() + view.visibleRowCount() >= model.rowCount(); };
         append(200);

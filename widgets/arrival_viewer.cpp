@@ -1,0 +1,125 @@
+#include "widgets/arrival_viewer.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+ArrivalViewer::ArrivalViewer(ArrivalRecord arrival, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_arrival(std::move(arrival)), m_lines(arrivalLines(m_arrival.bytes)),
+      m_separators(declaredSeparators(m_arrival.bytes))
+{
+    setObjectName(QStringLiteral("ArrivalViewer"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    const QString name = m_arrival.number > 0 ? QStringLiteral("Arrival %1").arg(m_arrival.number)
+                                              : QStringLiteral("Arrival not stored");
+    setWindowTitle(name);
+    resize(760, 480);
+
+    auto *summary = new QLabel(QStringLiteral("%1, received %2, %3 bytes")
+                                   .arg(name, m_arrival.received.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")))
+                                   .arg(QLocale::c().toString(m_arrival.length)));
+    summary->setObjectName(QStringLiteral("summary"));
+    summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_status = new QLabel(m_arrival.problem);
+    m_status->setObjectName(QStringLiteral("status"));
+    m_status->setWordWrap(true);
+    m_status->setVisible(!m_arrival.problem.isEmpty());
+
+    m_text = new QPlainTextEdit;
+    m_text->setObjectName(QStringLiteral("text"));
+    m_text->setReadOnly(true);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_text->setPlainText(m_lines.text);
+    m_text->viewport()->setMouseTracking(true);
+    m_text->viewport()->installEventFilter(this);
+    connect(m_text, &QPlainTextEdit::cursorPositionChanged, this,
+            [this] { showPosition(m_text->textCursor().position()); });
+
+    m_position = new QLabel(m_separators ? QStringLiteral("Field:") : QStringLiteral("No MSH segment: no field positions"));
+    m_position->setObjectName(QStringLiteral("position"));
+    auto *copy = new QPushButton(QStringLiteral("&Copy"));
+    auto *save = new QPushButton(QStringLiteral("&Save As..."));
+    auto *close = new QPushButton(QStringLiteral("Close"));
+    save->setEnabled(m_arrival.problem.isEmpty());  // only whole arrivals are written out
+    connect(copy, &QPushButton::clicked, this, &ArrivalViewer::copyShownText);
+    connect(save, &QPushButton::clicked, this, &ArrivalViewer::chooseFileToSave);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_position, 1);
+    buttons->addWidget(copy);
+    buttons->addWidget(save);
+    buttons->addWidget(close);
+    auto *page = new QVBoxLayout(this);
+    page->addWidget(summary);
+    page->addWidget(m_status);
+    page->addWidget(m_text, 1);
+    page->addLayout(buttons);
+}
+
+QString ArrivalViewer::shownText() const
+{
+    return m_lines.text;
+}
+
+QString ArrivalViewer::positionAt(int textPosition) const
+{
+    if (!m_separators || textPosition < 0 || textPosition >= m_lines.byteOf.size())
+        return {};
+    return hl7Position(m_arrival.bytes, m_lines.byteOf[textPosition], *m_separators);
+}
+
+void ArrivalViewer::showPosition(int textPosition)
+{
+    if (m_separators)
+        m_position->setText(QStringLiteral("Field: ") + positionAt(textPosition));
+}
+
+void ArrivalViewer::copyShownText() const
+{
+    QApplication::clipboard()->setText(m_lines.text);
+}
+
+bool ArrivalViewer::saveTo(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(m_arrival.bytes) != m_arrival.bytes.size()
+        || !file.flush()) {
+        m_status->setText(QStringLiteral("Could not save to %1: %2").arg(path, file.errorString()));
+        m_status->show();
+        return false;
+    }
+    m_status->setText(QStringLiteral("Saved to %1").arg(path));
+    m_status->show();
+    return true;
+}
+
+// A dialog of this window only, answered whenever the operator likes: the
+// main window and reception go on meanwhile.
+void ArrivalViewer::chooseFileToSave()
+{
+    auto *dialog = new QFileDialog(this, QStringLiteral("Save ") + windowTitle());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setWindowModality(Qt::WindowModal);
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &path) { saveTo(path); });
+    dialog->open();
+}
+
+bool ArrivalViewer::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_text->viewport() && event->type() == QEvent::MouseMove)
+        showPosition(m_text->cursorForPosition(static_cast<QMouseEvent *>(event)->position().toPoint()).position());
+    return QWidget::eventFilter(watched, event);
+}
