@@ -3,9 +3,11 @@
 # tree and python3-hl7's asyncio MLLP server (when that is installed), and
 # prints one table of medians, ratios and PASS/FAIL. See bench/README.md.
 #
-#   bench/run.sh [--quick | --full] [--rounds N] [--keep]
+#   bench/run.sh [--quick | --full] [--rounds N] [--keep] [--against PROGRAM]
 #   bench/run.sh --callgrind [ARRIVALS]
 #
+# --against measures another build of Corvane (PROGRAM, its executable) in
+# the same rounds, for a before-and-after ratio taken in one run.
 # Installs missing Debian packages, builds in build-bench/ (Release) and
 # runs everything under an X server of its own. Exit status: 0 all targets
 # met, 1 a target missed, 2 a receiver misbehaved or a tool failed.
@@ -18,11 +20,16 @@ BIN=$BUILD/bench
 SAVED=$BUILD/bench-results
 PYTHON=/usr/bin/python3  # Debian's, with python3-hl7 when that is installed
 
-MODE=default ROUNDS='' KEEP=no ARRIVALS=200
+MODE=default ROUNDS='' KEEP=no ARRIVALS=200 AGAINST=''
 while [ $# -gt 0 ]; do
   case $1 in
     --quick | --full) MODE=${1#--} ;;
     --keep) KEEP=yes ;;
+    --against)
+      [ -x "${2:-}" ] || { echo "run.sh: --against takes a Corvane executable" >&2; exit 2; }
+      AGAINST=$(realpath "$2")
+      shift
+      ;;
     --rounds)
       [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || { echo "run.sh: --rounds takes a positive number" >&2; exit 2; }
       ROUNDS=$2
@@ -35,12 +42,12 @@ while [ $# -gt 0 ]; do
         shift
       fi
       ;;
-    -h | --help) sed -n '2,11s/^# \{0,1\}//p' "$0"; exit 0 ;;
+    -h | --help) sed -n '2,13s/^# \{0,1\}//p' "$0"; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
 done
-LOCKSTEP=10000 BURST=100000 LARGE=50 CYCLES=1000 MEMORY=200000 WINDOW_LOCKSTEP=5000
+LOCKSTEP=10000 BURST=100000 LARGE=50 CYCLES=1000 MEMORY=200000 HUGE=64 WINDOW_LOCKSTEP=5000
 MEMORY_SECONDS=60  # the memory run stops early after this long; 0: never
 case $MODE in
   quick) ROUNDS=${ROUNDS:-1} LOCKSTEP=2000 LARGE=20 CYCLES=300 MEMORY_SECONDS=15 WINDOW_LOCKSTEP=1000 ;;
@@ -148,6 +155,7 @@ start() {
   program_dir "$dir"
   case $kind in
     corvane) cp "$BUILD/corvane" "$dir/" && command=("${WRAPPER[@]}" "$dir/corvane") ;;
+    against) cp "$AGAINST" "$dir/corvane" && command=("$dir/corvane") ;;
     reference) command=("$BIN/reference_receiver" --port "$PORT" --data-file "$DATA") ;;
     python) command=("$PYTHON" "$BENCH/peers/hl7_mllp_peer.py" --port "$PORT" --data-file "$DATA") ;;
   esac
@@ -156,7 +164,7 @@ start() {
   launch "$dir/stdout.txt" "${command[@]}"
   RECEIVER=$LAUNCHED
   load "$tags" "" --scenario listen --since-ns "$launched" --timeout "$LISTEN_TIMEOUT" || return
-  [ "$kind" != corvane ] || grep -q "Start requested." "$dir/ifreport.txt" ||
+  [ "$kind" != corvane ] && [ "$kind" != against ] || grep -q "Start requested." "$dir/ifreport.txt" ||
     { echo "$tags: Corvane listens but its report has no start" >>"$FAULTS" && return 1; }
 }
 
@@ -203,9 +211,10 @@ read -r -a CPUS < <("$PYTHON" -c 'import os; print(*sorted(os.sched_getaffinity(
 RECEIVER_CPU=${CPUS[1]:-${CPUS[0]}} CLIENT_CPU=${CPUS[0]} PINNINGS=(separate same)
 [ "${#CPUS[@]}" -ge 2 ] || PINNINGS=(same)
 RECEIVERS=(corvane reference)
+[ -z "$AGAINST" ] || RECEIVERS+=(against)
 [ ! -f /usr/lib/python3/dist-packages/hl7/mllp/__init__.py ] || RECEIVERS+=(python)
 echo "scenario=run mode=$MODE rounds=$ROUNDS lockstep=$LOCKSTEP burst=$BURST large=$LARGE cycles=$CYCLES" \
-  "memory=$MEMORY memory_seconds=$MEMORY_SECONDS window_lockstep=$WINDOW_LOCKSTEP" \
+  "memory=$MEMORY huge=$HUGE memory_seconds=$MEMORY_SECONDS window_lockstep=$WINDOW_LOCKSTEP against=${AGAINST:-none}" \
   "receivers=$(IFS=,; echo "${RECEIVERS[*]}") pinnings=$(IFS=,; echo "${PINNINGS[*]}")" \
   "receiver_cpu=$RECEIVER_CPU client_cpu=$CLIENT_CPU" >"$RESULTS"
 
@@ -221,17 +230,19 @@ measure_receiver() {
   say "$tags:$(grep -F "$tags scenario=lockstep " "$RESULTS" | grep -oE ' (acks_per_s|latency_p99_us)=[^ ]*' | tr -d '\n')"
 }
 
-# A fresh Corvane takes 1 KB arrivals one at a time; then its resident memory.
+# A fresh Corvane takes arrivals one at a time (ROUND: memory, 1 KB each;
+# huge, 4 MB each); then its resident memory against that at the start.
 measure_memory() {
-  local tags="receiver=corvane pin=none round=memory" before
-  if start corvane "$tags" "$WORK/memory" ""; then
+  local round=$1 tags="receiver=corvane pin=none round=$1" before
+  shift
+  if start corvane "$tags" "$WORK/$round" ""; then
     before=$(rss_kb "$RECEIVER")
-    load "$tags" "" --scenario lockstep --count "$MEMORY" --time-limit "$MEMORY_SECONDS" --timeout 3600 || :
+    load "$tags" "" "$@" --timeout 3600 || :
     ! kill -0 "$RECEIVER" 2>/dev/null ||
       echo "$tags scenario=memory rss_start_kb=$before rss_kb=$(rss_kb "$RECEIVER")" >>"$RESULTS"
   fi
-  finish "$tags" "$WORK/memory"
-  say "memory: $(grep -F "$tags scenario=memory " "$RESULTS" || true)"
+  finish "$tags" "$WORK/$round"
+  say "$round: $(grep -F "$tags scenario=memory " "$RESULTS" || true)"
 }
 
 # The window under the load generator's burst and lock-step traffic.
@@ -258,6 +269,7 @@ for ((round = 1; round <= ROUNDS; ++round)); do
     done
   done
 done
-measure_memory
+measure_memory memory --scenario lockstep --count "$MEMORY" --time-limit "$MEMORY_SECONDS"
+measure_memory huge --scenario large --count "$HUGE" --size $((4 * 1024 * 1024))
 measure_window
 "$PYTHON" "$BENCH/report.py" table "$WORK" "$SAVED"
