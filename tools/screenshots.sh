@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Screenshots of the main window and the setup dialog in a real X window
-# (Xvfb), opened by keyboard as an operator would: build/screenshots/*.png.
+# Screenshots in a real X window (Xvfb with a window manager, so windows have
+# their title bars): the main window after the example messages arrived and
+# the viewer of the first, opened by a double click, as an operator sees
+# them: build/screenshots/*.png. With --readme the main window's picture
+# also replaces docs/main-window.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # shellcheck source=tools/install_missing.sh
 source tools/install_missing.sh
-install_missing xvfb xdotool x11-apps imagemagick
+install_missing xvfb xdotool x11-apps x11-utils imagemagick openbox python3-hl7
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target corvane >/dev/null
 
@@ -14,21 +17,39 @@ out="$PWD/build/screenshots"
 mkdir -p "$out"
 home=$(mktemp -d)
 cp build/corvane "$home/"
-cp tests/data/first_start.ini "$home/corvconf.ini"
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+# The default settings with automatic start on the free port.
+awk -v port="$port" 'BEGIN { RS = ORS = "\r\n" }
+  previous == "[AutoStart]" { $0 = "On" }
+  previous == "[Port]" { $0 = port }
+  { print; previous = $0 }' tests/data/first_start.ini >"$home/corvconf.ini"
 
 exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null & echo "$!"; wait)
 read -r xvfb <&3
 read -r display <&3
 export DISPLAY=":$display"
-(cd "$home" && QT_QPA_PLATFORM=xcb ./corvane 2>/dev/null) &
+# A window manager first, so that windows have their title bars and are
+# placed as on a desktop.
+openbox >/dev/null 2>&1 &
+manager=$!
+timeout 20 sh -c 'until xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; do sleep 0.1; done' 2>/dev/null
+(cd "$home" && QT_QPA_PLATFORM=xcb exec ./corvane 2>/dev/null) &
 program=$!
-trap 'kill "$program" "$xvfb" 2>/dev/null; rm -rf "$home"' EXIT
+trap 'kill "$program" "$manager" "$xvfb" 2>/dev/null; rm -rf "$home"' EXIT
 
 window=$(timeout 20 xdotool search --sync --name '^Interface$' | head -n 1)
-xdotool windowfocus --sync "$window"
+timeout 20 sh -c "until xprop -id $window _NET_FRAME_EXTENTS | grep -q =; do sleep 0.1; done"
+mllp_send --port "$port" --file examples/messages.hl7 127.0.0.1 >/dev/null
+xdotool windowactivate --sync "$window" 2>/dev/null
+# Pauses let the window paint before each picture; this is a tool, not a test.
 shoot() { xdotool sleep 1.5; xwd -root -silent | convert xwd:- -trim "$out/$1.png"; echo "$out/$1.png"; }
 shoot main
-# Options > Setup: the menu opens on its first item.
-xdotool key --delay 150 alt+o Down Down Down Down Return
-timeout 20 xdotool search --sync --name '^Setup$' >/dev/null
-shoot setup
+# A double click on the list's first row: the viewer of that arrival.
+xdotool mousemove --window "$window" 200 300 click --repeat 2 --delay 100 1
+timeout 20 xdotool search --sync --name "^Arrival 1" >/dev/null
+shoot viewer
+if [ "${1:-}" = --readme ]; then
+  mkdir -p docs
+  cp "$out/main.png" docs/main-window.png
+  echo docs/main-window.png
+fi
