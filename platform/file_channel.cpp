@@ -255,20 +255,19 @@ qint64 FileChannel::writeLine(QByteArrayView text)
     if (m_mode != Mode::Append && m_mode != Mode::Output)
         raise(err::BadFileNumber);
     struct stat status;
-    const off_t sizeBefore = m_mode == Mode::Append && ::fstat(m_fd, &status) == 0 && S_ISREG(status.st_mode)
-                                 ? status.st_size
-                                 : -1;
+    const bool appending = m_mode == Mode::Append && ::fstat(m_fd, &status) == 0;
+    // A file removed while open would still take lines, but nobody would ever
+    // read them: the channel lets go of it and the line counts as not written.
+    if (appending && status.st_nlink == 0) {
+        abandon();
+        raise(err::BadFileNumber);
+    }
+    const off_t sizeBefore = appending && S_ISREG(status.st_mode) ? status.st_size : -1;
     try {
         writeAll(text, "\r\n");
     } catch (const Failure &) {
         takeBack(sizeBefore);
         throw;
-    }
-    // A file removed while open still takes lines, but nobody will ever read
-    // them: the channel lets go of it and the line counts as not written.
-    if (m_mode == Mode::Append && ::fstat(m_fd, &status) == 0 && status.st_nlink == 0) {
-        abandon();
-        raise(err::BadFileNumber);
     }
     return sizeBefore;
 }

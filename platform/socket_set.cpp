@@ -406,12 +406,7 @@ void SocketSet::onReadable(qint16 index)
     while (error == 0 && e.received.size() < kMostTakenPerEvent) {
         const ssize_t n = ::recv(e.fd, buffer, sizeof buffer, 0);
         if (n > 0) {
-            // Rows keep these bytes for the whole run: hold them at their
-            // exact size rather than with the spare room appending leaves.
-            if (e.received.isEmpty())
-                e.received = QByteArray(buffer, n);
-            else
-                e.received.append(buffer, n);
+            e.received.append(buffer, n);
             if (size_t(n) < sizeof buffer)
                 break;  // the rest, if any, comes with the next event
             continue;
@@ -425,8 +420,6 @@ void SocketSet::onReadable(qint16 index)
         break;
     }
 
-    if (e.received.capacity() > e.received.size() + e.received.size() / 8)
-        e.received.squeeze();
     const quint64 connection = e.connection;
     if (!e.received.isEmpty()) {
         EventScope event(*this);
