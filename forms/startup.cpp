@@ -45,9 +45,9 @@ void frmInterface::Form_Load()
         m_port.MsgBox(QStringLiteral("Error in Form_Load.\r\nError number %1\r\nPlease report this error.")
                           .arg(failure.number),
                       interfaceNameTitle());
-        // An automatic start that did not get to listen leaves the window as
-        // a failed start from the button does: stopped, not seemingly started.
-        if (starting && Winsock.state(0) != SocketSet::State::Listening)
+        // A failed automatic start leaves the window as a failed start from
+        // the button does: stopped, not seemingly started.
+        if (starting)
             cmdStop_Click();
     }
 }
