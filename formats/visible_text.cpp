@@ -94,22 +94,8 @@ qsizetype appendUnit(QString &text, QByteArrayView bytes, qsizetype at)
     return 1;
 }
 
-}  // namespace
-
-QString visibleText(QByteArrayView bytes, qsizetype limit)
-{
-    QString text;
-    text.reserve(qMin(bytes.size(), limit) + 16);
-    qsizetype at = 0;
-    while (at < bytes.size() && at < limit)
-        at += appendUnit(text, bytes, at);
-    if (at < bytes.size())
-        text += u'\u2026';
-    return text;
-}
-
-namespace {
-
+// Appends how the bytes show, each character mapped to the byte it shows;
+// the bytes start at `firstByte` of the whole.
 void appendMapped(MappedText &mapped, QByteArrayView bytes, qsizetype firstByte)
 {
     for (qsizetype at = 0; at < bytes.size();) {
@@ -122,13 +108,16 @@ void appendMapped(MappedText &mapped, QByteArrayView bytes, qsizetype firstByte)
 
 }  // namespace
 
-MappedText mappedVisibleText(QByteArrayView bytes)
+QString visibleText(QByteArrayView bytes, qsizetype limit)
 {
-    MappedText mapped;
-    mapped.text.reserve(bytes.size());
-    mapped.byteOf.reserve(bytes.size());
-    appendMapped(mapped, bytes, 0);
-    return mapped;
+    QString text;
+    text.reserve(qMin(bytes.size(), limit) + 16);
+    qsizetype at = 0;
+    while (at < bytes.size() && at < limit)
+        at += appendUnit(text, bytes, at);
+    if (at < bytes.size())
+        text += u'\u2026';
+    return text;
 }
 
 MappedText arrivalLines(QByteArrayView bytes)

@@ -23,7 +23,6 @@ struct MappedText {
     QString text;
     QList<qsizetype> byteOf;
 };
-MappedText mappedVisibleText(QByteArrayView bytes);
 
 // An arrival laid out for reading: one line per segment. A segment ends
 // after a CR, a CR LF or an LF, which shows at the end of its line; the

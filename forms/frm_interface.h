@@ -9,8 +9,8 @@
 // indicators.cpp, commands.cpp.
 //
 // Its public face is what events and the operator call; controls and state
-// are its own. Tests and the benchmark reach the few internals they must
-// through InterfaceSeam (interface_seam.h) and find controls by object name.
+// are its own. Tests reach the few internals they must through InterfaceSeam
+// (interface_seam.h) and find controls by object name.
 //
 // Widths follow the prefixes: int… is qint16, lng… is qint32.
 

@@ -2,9 +2,9 @@
 
 #include "forms/frm_interface.h"
 
-// The one way into frmInterface's private state, for tests and the
-// benchmark: what no control shows and no sender can bring about in
-// reasonable time. The program itself never uses it.
+// The one way into frmInterface's private state, for tests: what no control
+// shows and no sender can bring about in reasonable time. The program itself
+// never uses it.
 class InterfaceSeam {
 public:
     explicit InterfaceSeam(frmInterface &window) : m_window(window) {}
@@ -13,9 +13,7 @@ public:
     const SocketSet &sockets() const { return m_window.Winsock; }
     // The setup dialog, created hidden when it does not exist.
     frmSetup &setup() { return m_window.Setup(); }
-    bool setupExists() const { return !m_window.m_setup.isNull(); }
     Picture shownPicture() const { return m_window.m_shownPicture; }
-    void showPicture(Picture picture) { m_window.showPicture(picture); }
     void startFlash() { m_window.startFlash(); }
     // The two arrival counters, for instance near their limit.
     void setCounters(qint32 itemCount, qint32 tempCounter)

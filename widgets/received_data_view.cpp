@@ -80,15 +80,20 @@ void ReceivedDataView::scrollToBottom()
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
+bool ReceivedDataView::hasRow(int row) const
+{
+    return m_model && row >= 0 && row < m_model->rowCount();
+}
+
 int ReceivedDataView::rowAt(int y) const
 {
     const int row = (y + verticalScrollBar()->value()) / rowHeight();
-    return m_model && row >= 0 && row < m_model->rowCount() ? row : -1;
+    return hasRow(row) ? row : -1;
 }
 
 void ReceivedDataView::setCurrentRow(int row)
 {
-    if (!m_model || row < -1 || row >= m_model->rowCount())
+    if (row != -1 && !hasRow(row))
         return;
     m_current = row;
     if (row >= 0) {
@@ -104,13 +109,13 @@ void ReceivedDataView::setCurrentRow(int row)
 
 void ReceivedDataView::showRow(int row)
 {
-    if (m_model && row >= 0 && row < m_model->rowCount())
+    if (hasRow(row))
         (new ArrivalViewer(m_model->arrival(row)))->show();
 }
 
 void ReceivedDataView::copyRow(int row)
 {
-    if (m_model && row >= 0 && row < m_model->rowCount())
+    if (hasRow(row))
         QApplication::clipboard()->setText(m_model->displayText(row, std::numeric_limits<qint32>::max()));
 }
 

@@ -4,7 +4,6 @@
 #include <QTimer>
 
 class QHeaderView;
-class QMenu;
 class ReceivedDataModel;
 
 // The received-data list in report view: a "Data In" header over one row
@@ -34,8 +33,7 @@ public:
     int visibleRowCount() const;
     bool isScrolledToBottom() const;
     void scrollToBottom();
-    // The marked row, or -1.
-    int currentRow() const { return m_current; }
+    // Marks a row (-1: none) and brings it into sight.
     void setCurrentRow(int row);
     // Opens the row in a viewer window of its own, which never holds the list.
     void showRow(int row);
@@ -55,6 +53,7 @@ protected:
 private:
     void rowsAppended();
     void updateScrollRanges();
+    bool hasRow(int row) const;
     int rowAt(int y) const;
 
     ReceivedDataModel *m_model = nullptr;
