@@ -32,24 +32,49 @@ bool isMsh(QByteArrayView segment)
     return segment.size() > 3 && segment.first(3) == "MSH";
 }
 
+// The text of the first MSH segment; empty where there is none.
+QByteArrayView firstMshSegment(QByteArrayView message)
+{
+    for (qsizetype at = 0; at < message.size();) {
+        const Segment segment = segmentAround(message, at);
+        const QByteArrayView text = message.sliced(segment.start, segment.end - segment.start);
+        if (isMsh(text))
+            return text;
+        at = segment.end + 1;
+    }
+    return {};
+}
+
 }  // namespace
 
 std::optional<Hl7Separators> declaredSeparators(QByteArrayView arrival)
 {
-    for (qsizetype at = 0; at < arrival.size();) {
-        const Segment segment = segmentAround(arrival, at);
-        const QByteArrayView text = arrival.sliced(segment.start, segment.end - segment.start);
-        if (isMsh(text)) {
-            Hl7Separators separators;
-            separators.field = text[3];
-            const QByteArrayView rest = text.sliced(4);
-            const qsizetype end = rest.indexOf(separators.field);
-            separators.encoding = rest.first(qMin<qsizetype>(end < 0 ? rest.size() : end, 4)).toByteArray();
-            return separators;
-        }
-        at = segment.end + 1;
+    const QByteArrayView msh = firstMshSegment(arrival);
+    if (msh.isEmpty())
+        return std::nullopt;
+    Hl7Separators separators;
+    separators.field = msh[3];
+    const QByteArrayView rest = msh.sliced(4);
+    const qsizetype end = rest.indexOf(separators.field);
+    separators.encoding = rest.first(qMin<qsizetype>(end < 0 ? rest.size() : end, 4)).toByteArray();
+    return separators;
+}
+
+QByteArrayView mshField(QByteArrayView message, int number)
+{
+    const QByteArrayView msh = firstMshSegment(message);
+    if (msh.isEmpty() || number < 2)
+        return {};
+    const char separator = msh[3];
+    qsizetype start = 4;
+    for (int field = 2; field < number; ++field) {
+        const qsizetype next = msh.indexOf(separator, start);
+        if (next < 0)
+            return {};
+        start = next + 1;
     }
-    return std::nullopt;
+    const qsizetype end = msh.indexOf(separator, start);
+    return msh.sliced(start, (end < 0 ? msh.size() : end) - start);
 }
 
 QString hl7Position(QByteArrayView arrival, qsizetype at, const Hl7Separators &separators)

@@ -27,6 +27,10 @@ private:
 // The separators of the arrival's first MSH segment; none without one.
 std::optional<Hl7Separators> declaredSeparators(QByteArrayView arrival);
 
+// Field `number` (2 and up) of the first MSH segment, by the separator it
+// declares: 9 the message type, 10 the control id. Empty where there is none.
+QByteArrayView mshField(QByteArrayView message, int number);
+
 // Where byte `at` of the arrival lies, named the HL7 way: "PID-5.1" (field 5,
 // component 1), "PID-3(2).1" in a field's second repetition, "PID-5.1.2" in a
 // component's second subcomponent, "MSH-1" and "MSH-2" for the separators

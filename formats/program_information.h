@@ -23,20 +23,9 @@ struct ProgramInformation {
     QString strLogfileLocation;
     std::array<QString, kFrameCodes> strSTF;  // start-of-frame character codes
     std::array<QString, kFrameCodes> strETF;  // end-of-frame character codes
-};
+    // "On" answers each framed HL7 message with its own control id; anything
+    // else answers each arrival as it comes.
+    QString strAnswerEachMessage;
 
-namespace defaults {
-inline const QString RemoteIP = QStringLiteral("0.0.0.0");
-inline const QString Port = QStringLiteral("65535");
-inline const QString AutoStart = QStringLiteral("Off");
-inline const QString ExitWarning = QStringLiteral("True");
-inline const QString AckBeforeDate = QStringLiteral("|||||");
-inline const QString AckAfterDate = QStringLiteral("||ACK|||||||||");
-inline const QString MSASegment = QStringLiteral("|AA||||||");
-inline const QString InterfaceName = QStringLiteral("Interface");
-inline const QString LogfileLocation = QStringLiteral("logfile.txt");
-inline const QString FirstStartCode = QStringLiteral("11");
-inline const QString FirstEndCode = QStringLiteral("28");
-inline const QString SecondEndCode = QStringLiteral("13");
-inline const QString NoCharacter = QStringLiteral("0");
-}  // namespace defaults
+    bool answersEachMessage() const { return strAnswerEachMessage == QLatin1String("On"); }
+};

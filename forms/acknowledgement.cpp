@@ -9,9 +9,8 @@
 // being edited in the open setup dialog already shape the next answer. The
 // parts around the stamp are built again only when what they come from has
 // changed.
-void frmInterface::PrepareAck()
+const AckParts &frmInterface::answerParts()
 {
-    BuildDateTime();
     const frmSetup &setup = Setup();
     AckSources sources;
     for (int i = 0; i < ProgramInformation::kFrameCodes; ++i) {
@@ -23,6 +22,14 @@ void frmInterface::PrepareAck()
     sources.msaSegment = settings.strMSASegment;
     if (!m_ack || m_ack->first != sources)
         m_ack.emplace(sources, ackParts(sources));
-    strSend2 = m_ack->second.head + strDateTime.toLatin1() + m_ack->second.tail;
+    return m_ack->second;
+}
+
+// Answering one message, its control id goes into MSA-2.
+void frmInterface::PrepareAck(std::optional<QByteArrayView> controlId)
+{
+    BuildDateTime();
+    const AckParts &parts = answerParts();
+    strSend2 = parts.head + strDateTime.toLatin1() + (controlId ? tailWithControlId(parts, *controlId) : parts.tail);
     m_frameTexts->show(txtDateTime, strDateTime);
 }

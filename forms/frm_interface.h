@@ -26,6 +26,7 @@
 #include <utility>
 
 #include "formats/ack_layout.h"
+#include "formats/message_framing.h"
 #include "platform/failure.h"
 #include "platform/file_channel.h"
 #include "platform/operator_port.h"
@@ -110,10 +111,20 @@ private:
     void closeEverySocket();
 
     // Reception and the data file
+    // One transaction: a whole arrival, or in message mode one unit of it.
+    struct Arrival {
+        QByteArray bytes;
+        bool taken = false;    // an arrival's bytes are taken from the socket once its row is there
+        bool answered = true;  // outside bytes, a cut-short message and an acknowledgement are not
+        std::optional<QByteArray> controlId;  // a message's own, for MSA-2
+    };
+    bool receiveMessages(qint16 Index);
+    bool storeCutShort(qint16 index);
+    void receive(qint16 Index, Arrival &arrival);
     // The steps of an arrival up to the count; the row they added.
-    int takeArrival(qint16 index, QByteArray &received);
+    int takeArrival(qint16 index, Arrival &arrival);
     // The steps of an arrival from writing the data on; a recovery resumes here.
-    void storeAndAcknowledge(qint16 index, const QByteArray &received, int row);
+    void storeAndAcknowledge(qint16 index, const Arrival &arrival, int row);
     enum class ArrivalCourse { Ended, ResumeStoring };
     ArrivalCourse arrivalFailed(const Failure &failure, qint16 index, qint16 &intFileCheckCounter, bool recovered);
     void arrivalFailedOtherwise(const Failure &failure);
@@ -123,7 +134,8 @@ private:
     void AddTransactionCount();
 
     // Acknowledgement
-    void PrepareAck();
+    const AckParts &answerParts();
+    void PrepareAck(std::optional<QByteArrayView> controlId = std::nullopt);
 
     // Commands
     void connectCommands();
@@ -182,6 +194,7 @@ private:
     FileChannel m_settingsFile;
     FileChannel m_dataFile;
     QPointer<frmSetup> m_setup;
+    MessageFramer m_framer;  // the connection's message not yet complete, in message mode
     QByteArray m_shownAck;  // the answer txtSendData shows
     std::optional<std::pair<AckSources, AckParts>> m_ack;  // the answer's parts, with what they were built from
     FrameTexts *m_frameTexts;

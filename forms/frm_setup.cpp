@@ -12,6 +12,7 @@
 
 #include "forms/program_files.h"
 #include "formats/basic_numbers.h"
+#include "widgets/setting_controls.h"
 #include "widgets/typing_limit.h"
 
 namespace {
@@ -69,7 +70,8 @@ frmSetup::frmSetup(ProgramInformation &settings, OperatorPort &port, QWidget *pa
 
 QList<QWidget *> frmSetup::textFields() const
 {
-    return {txtInterfaceName, chkShowCount, txtLogfileLocation, txtAckBeforeDate, txtAckAfterDate, txtMSASegment};
+    return {txtInterfaceName, chkShowCount, txtLogfileLocation, txtAckBeforeDate, txtAckAfterDate, txtMSASegment,
+            chkAnswerEachMessage};
 }
 
 void frmSetup::setCodeFieldsEnabled(bool enabled)
@@ -170,6 +172,10 @@ void frmSetup::buildLayout()
     heading.setBold(true);
     lblAckowledgement->setFont(heading);
     page->addWidget(lblAckowledgement);
+    chkAnswerEachMessage = named(new QCheckBox(QStringLiteral("Answer each HL7 message")), QStringLiteral("chkAnswerEachMessage"),
+                                 QStringLiteral("Answer each framed message with its own control id in MSA-2"));
+    chkAnswerEachMessage->setEnabled(false);
+    page->addWidget(chkAnswerEachMessage);
 
     fraAckInformation = named(new QGroupBox(QStringLiteral("MSH Segment Definition")), QStringLiteral("fraAckInformation"));
     auto *mshBox = new QVBoxLayout(fraAckInformation);
@@ -209,36 +215,19 @@ void frmSetup::buildLayout()
     focusOrder += {txtSTF.begin(), txtSTF.end()};
     focusOrder += {txtAckBeforeDate, txtAckAfterDate, txtMSASegment};
     focusOrder += {txtETF.begin(), txtETF.end()};
+    focusOrder += chkAnswerEachMessage;
     for (qsizetype i = 1; i < focusOrder.size(); ++i)
         setTabOrder(focusOrder[i - 1], focusOrder[i]);
 }
 
 void frmSetup::LoadTextBoxes()
 {
-    txtInterfaceName->setText(m_settings.strInterfaceName);
-    txtAckBeforeDate->setText(m_settings.strAckBeforeDate);
-    txtAckAfterDate->setText(m_settings.strAckAfterDate);
-    txtMSASegment->setText(m_settings.strMSASegment);
-    chkShowCount->setChecked(m_settings.intShowCount == 1);
-    txtLogfileLocation->setText(m_settings.strLogfileLocation);
-    for (int i = 0; i < ProgramInformation::kFrameCodes; ++i) {
-        txtSTF[i]->setText(m_settings.strSTF[i]);
-        txtETF[i]->setText(m_settings.strETF[i]);
-    }
+    loadSettingControls(*this, m_settings);
 }
 
 void frmSetup::copyFieldsInto(ProgramInformation &record) const
 {
-    record.strInterfaceName = txtInterfaceName->text();
-    record.strAckBeforeDate = txtAckBeforeDate->text();
-    record.strAckAfterDate = txtAckAfterDate->text();
-    record.strMSASegment = txtMSASegment->text();
-    record.intShowCount = chkShowCount->isChecked() ? 1 : 0;
-    record.strLogfileLocation = txtLogfileLocation->text();
-    for (int i = 0; i < ProgramInformation::kFrameCodes; ++i) {
-        record.strSTF[i] = txtSTF[i]->text();
-        record.strETF[i] = txtETF[i]->text();
-    }
+    copySettingControls(*this, record);
 }
 
 void frmSetup::LoadInfoFromTextBoxes()

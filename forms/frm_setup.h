@@ -50,6 +50,7 @@ public:
     QLabel *lblLogfileInfo;
     QLineEdit *txtLogfileLocation;
     QLabel *lblAckowledgement;
+    QCheckBox *chkAnswerEachMessage;
     QGroupBox *fraAckInformation;
     QLabel *lblSTF;
     std::array<QLineEdit *, ProgramInformation::kFrameCodes> txtSTF;

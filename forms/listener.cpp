@@ -81,6 +81,7 @@ void frmInterface::cmdStop_Click()
             txtInterfaceStatus->setText(QStringLiteral("Stop Requested"));
             showPicture(Picture::Stop);
             arrange(Arrangement::Stopped);
+            m_framer = {};  // never answered: its sender sends it again
             CloseFile();
             closeEverySocket();
             txtInterfaceStatus->setText(QStringLiteral("Connection Stopped"));
@@ -102,6 +103,7 @@ void frmInterface::closeEverySocket()
 void frmInterface::Winsock_ConnectionRequest(qint16 Index, qint32 requestID)
 {
     const qint16 connection = Index + 1;
+    storeCutShort(connection);
     try {
         outOfMemoryAsFailure([&] {
             try {
@@ -134,8 +136,10 @@ void frmInterface::Winsock_ConnectionRequest(qint16 Index, qint32 requestID)
 
 // The sender closed its connection: everything is closed and socket 0
 // listens again. The step numbers are the ones a failure report names.
-void frmInterface::Winsock_Close(qint16)
+void frmInterface::Winsock_Close(qint16 Index)
 {
+    if (!storeCutShort(Index))
+        return;
     int step = 0;
     try {
         outOfMemoryAsFailure([&] {
@@ -192,9 +196,10 @@ void frmInterface::Winsock_Close(qint16)
 
 // Every socket error stops and restarts the listener, dropping the
 // connection; errors with a number are recorded in the error file first.
-void frmInterface::Winsock_Error(qint16, qint16 Number, const QString &, qint32, const QString &, const QString &,
-                                 qint32, bool *)
+void frmInterface::Winsock_Error(qint16 Index, qint16 Number, const QString &, qint32, const QString &,
+                                 const QString &, qint32, bool *)
 {
+    storeCutShort(Index);
     try {
         outOfMemoryAsFailure([&] {
             if (Number != 0)

@@ -5,20 +5,79 @@
 
 #include "forms/program_files.h"
 #include "formats/basic_numbers.h"
+#include "formats/hl7_position.h"
 #include "formats/report_lines.h"
 #include "formats/visible_text.h"
 #include "widgets/frame_texts.h"
 #include "forms/frm_setup.h"
 #include "widgets/received_data_model.h"
 
-// Everything waiting on the socket is one transaction: one row, one line of
-// the data file, one count and one acknowledgement. The line reaches the
-// operating system before the acknowledgement leaves, so nothing that was
-// acknowledged can be lost.
+// In arrival mode everything waiting on the socket is one transaction: one
+// row, one line of the data file, one count and one acknowledgement. In
+// message mode the bytes are cut into messages first, and each is such a
+// transaction, answered with its own control id. Either way the line reaches
+// the operating system before the acknowledgement leaves, so nothing that
+// was acknowledged can be lost.
 void frmInterface::Winsock_DataArrival(qint16 Index, qint32)
 {
+    if (settings.answersEachMessage() && receiveMessages(Index))
+        return;
+    Arrival arrival;
+    receive(Index, arrival);
+}
+
+// False when the frame codes cannot be read: the bytes then go the arrival
+// way, where they are stored and the answer fails as any unusable code does.
+bool frmInterface::receiveMessages(qint16 Index)
+{
+    QByteArray start, end;
+    try {
+        const AckParts &parts = answerParts();
+        start = parts.startCharacters;
+        end = parts.endCharacters;
+    } catch (const Failure &) {
+        return false;
+    }
+    QList<FramedUnit> units;
+    try {
+        outOfMemoryAsFailure([&] { units = m_framer.take(Winsock.GetData(Index), start, end); });
+    } catch (const Failure &failure) {
+        arrivalFailedOtherwise(failure);
+        return true;
+    }
+    for (const FramedUnit &unit : units) {
+        Arrival arrival{unit.bytes, true, false, {}};
+        if (unit.kind == FramedUnit::Kind::Message) {
+            // An acknowledgement is never answered: two receivers would answer each other forever.
+            arrival.answered = !mshField(unit.bytes, 9).startsWith("ACK");
+            arrival.controlId = mshField(unit.bytes, 10).toByteArray();
+        }
+        receive(Index, arrival);
+        // A failure that dropped the connection drops what it sent after.
+        if (!Winsock.connected(Index)) {
+            m_framer = {};
+            break;
+        }
+    }
+    return true;
+}
+
+// The rest of a message whose connection ended before its end characters
+// came is stored, unanswered, as an arrival of its own. False when storing
+// it failed and the failure handling has started the listener anew.
+bool frmInterface::storeCutShort(qint16 index)
+{
+    std::optional<FramedUnit> rest = m_framer.rest();
+    if (!rest)
+        return true;
+    Arrival arrival{std::move(rest->bytes), true, false, {}};
+    receive(index, arrival);
+    return Winsock.connected(index);
+}
+
+void frmInterface::receive(qint16 Index, Arrival &arrival)
+{
     qint16 intFileCheckCounter = 0;
-    QByteArray received;
     int row = -1;
     // A data-file failure is mended once, by reopening the file and storing
     // again; a failure after that mending ends the arrival without an answer.
@@ -27,8 +86,8 @@ void frmInterface::Winsock_DataArrival(qint16 Index, qint32)
         try {
             outOfMemoryAsFailure([&] {
                 if (row < 0)
-                    row = takeArrival(Index, received);
-                storeAndAcknowledge(Index, received, row);
+                    row = takeArrival(Index, arrival);
+                storeAndAcknowledge(Index, arrival, row);
             });
             return;
         } catch (const Failure &failure) {
@@ -46,11 +105,12 @@ void frmInterface::Winsock_DataArrival(qint16 Index, qint32)
     }
 }
 
-int frmInterface::takeArrival(qint16 index, QByteArray &received)
+int frmInterface::takeArrival(qint16 index, Arrival &arrival)
 {
     startFlash();
     const int row = receivedData->appendEmptyRow();
-    received = Winsock.GetData(index);
+    if (!std::exchange(arrival.taken, true))
+        arrival.bytes = Winsock.GetData(index);
     lngItemCount = checkedAdd<qint32>(lngItemCount, 1);
     m_frameTexts->show(txtItemCount, QString::number(lngItemCount));
     if (settings.intShowCount == 1)
@@ -58,19 +118,21 @@ int frmInterface::takeArrival(qint16 index, QByteArray &received)
     return row;
 }
 
-void frmInterface::storeAndAcknowledge(qint16 index, const QByteArray &received, int row)
+void frmInterface::storeAndAcknowledge(qint16 index, const Arrival &arrival, int row)
 {
     if (intFileCounter == 0)
         OpenFile();
-    const qint64 offset = m_dataFile.writeLine(received);
-    receivedData->setRowArrival(row, lngItemCount, received, m_dataFile.path(), offset);
+    const qint64 offset = m_dataFile.writeLine(arrival.bytes);
+    receivedData->setRowArrival(row, lngItemCount, arrival.bytes, m_dataFile.path(), offset);
     lngTempCounter = checkedAdd<qint32>(lngTempCounter, 1);
-    PrepareAck();
-    if (strSend2 != m_shownAck) {  // most answers repeat the one before
-        m_shownAck = strSend2;
-        m_frameTexts->show(txtSendData, visibleText(strSend2));
+    if (arrival.answered) {
+        PrepareAck(arrival.controlId ? std::optional<QByteArrayView>(*arrival.controlId) : std::nullopt);
+        if (strSend2 != m_shownAck) {  // most answers repeat the one before
+            m_shownAck = strSend2;
+            m_frameTexts->show(txtSendData, visibleText(strSend2));
+        }
+        Winsock.SendData(index, strSend2);
     }
-    Winsock.SendData(index, strSend2);
     intFileCounter = checkedAdd<qint16>(intFileCounter, 1);
     lblFileCounter->setText(QString::number(intFileCounter));
     if (intFileCounter == 10) {

@@ -7,6 +7,7 @@
 #include "forms/program_files.h"
 #include "formats/settings_format.h"
 #include "forms/frm_setup.h"
+#include "widgets/setting_controls.h"
 
 namespace {
 
@@ -54,9 +55,9 @@ void frmInterface::CheckBlankParameter()
     SaveFile();
 }
 
-// Writes the 41 canonical lines. Each value comes from where it is kept
-// between saves: the two boxes of the main window for the remote address and
-// port, the two switches, and the setup fields for all the rest.
+// Writes the canonical lines. Each value comes from where it is kept between
+// saves: the two boxes of the main window for the remote address and port,
+// the two switches, and the setup fields for all the rest.
 void frmInterface::SaveFile()
 {
     try {
@@ -71,8 +72,7 @@ void frmInterface::SaveFile()
             return;
         }
         ProgramInformation stored = settings;
-        stored.strRemoteIP = txtRemoteIPAddress->text();
-        stored.strPort = txtRemotePort->text();
+        copySettingControls(*this, stored);  // the remote address and port boxes
         Setup().copyFieldsInto(stored);
         for (const QByteArray &line : settingsFileLines(stored))
             m_settingsFile.writeLine(line);

@@ -49,6 +49,52 @@ QString socketSource()
     raise(number, socketSource());
 }
 
+// A socket bound to every address of one family on the port, listening; -1
+// with errno set where it cannot be made. The IPv6 one takes IPv4 senders too.
+int listeningSocketOf(int family, quint16 port)
+{
+    const int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    // Connections this side closed linger in TIME_WAIT; listening again on
+    // the same port must not be refused because of them. A port that another
+    // socket listens on is still refused.
+    const int on = 1, off = 0;
+    bool ready = ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0;
+    if (ready && family == AF_INET6) {
+        sockaddr_in6 address{};
+        address.sin6_family = AF_INET6;
+        address.sin6_port = htons(port);
+        address.sin6_addr = in6addr_any;
+        ready = ::setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off) == 0
+                && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    } else if (ready) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_ANY);
+        ready = ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    }
+    if (ready && ::listen(fd, SOMAXCONN) == 0)
+        return fd;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return -1;
+}
+
+// Both families where the machine has IPv6, so that a sender whose
+// "localhost" is ::1 is served as well; IPv4 alone where it has not.
+int listeningSocket(quint16 port)
+{
+    int fd = listeningSocketOf(AF_INET6, port);
+    if (fd < 0 && (errno == EAFNOSUPPORT || errno == EADDRNOTAVAIL || errno == EPROTONOSUPPORT))
+        fd = listeningSocketOf(AF_INET, port);
+    if (fd < 0)
+        raiseSocket(socketNumberOf(errno));
+    return fd;
+}
+
 // What one data-arrival event takes from the network at the most. A sender
 // that streams faster than the window works still gets its answers, and the
 // window stays responsive, because each event ends after this much.
@@ -199,26 +245,12 @@ void SocketSet::Listen(qint16 index)
         watch(index, e);
         return;
     }
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        raiseSocket(socketNumberOf(errno));
-    // Connections this side closed linger in TIME_WAIT; listening again on
-    // the same port must not be refused because of them. A port that another
-    // socket listens on is still refused.
-    const int on = 1;
-    ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(quint16(e.localPort));
-    address.sin_addr.s_addr = htonl(INADDR_ANY);
-    if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || ::listen(fd, SOMAXCONN) != 0) {
-        const int error = errno;
-        ::close(fd);
-        raiseSocket(socketNumberOf(error));
-    }
+    const int fd = listeningSocket(e.localPort);
+    sockaddr_storage address{};
     socklen_t length = sizeof address;
     if (::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) == 0)
-        e.localPort = ntohs(address.sin_port);
+        e.localPort = address.ss_family == AF_INET6 ? ntohs(reinterpret_cast<sockaddr_in6 *>(&address)->sin6_port)
+                                                    : ntohs(reinterpret_cast<sockaddr_in *>(&address)->sin_port);
     e.fd = fd;
     e.state = State::Listening;
     e.connection = ++m_lastConnection;

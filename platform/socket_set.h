@@ -45,6 +45,7 @@ public:
 
     int count() const { return int(m_elements.size()); }
     bool exists(qint16 index) const { return m_elements.count(index) != 0; }
+    bool connected(qint16 index) const { return exists(index) && state(index) == State::Connected; }
     // Creating an element that exists fails (360); destroying one drops its
     // connection without a close event.
     void Load(qint16 index);
@@ -60,8 +61,9 @@ public:
     QString LocalIP() const;
     State state(qint16 index) const;
 
-    // Listens on LocalPort on every IPv4 address; port 0 lets the system pick
-    // one, which LocalPort then reports. A port in use fails with 10048.
+    // Listens on LocalPort on every address of both IP families (IPv4 alone
+    // where the machine has no IPv6); port 0 lets the system pick one, which
+    // LocalPort then reports. A port in use fails with 10048.
     void Listen(qint16 index);
     // Closing a listening element and listening again on the same port while
     // one event is handled (a sender closes, the listener starts over) keeps

@@ -53,11 +53,14 @@ struct ProgramCopy {
         start();
         return waitUntilListening();
     }
-    // A socket listens on the port (/proc/net/tcp state 0A), or the program has ended.
+    // A socket listens on the port (state 0A in /proc/net/tcp or tcp6), or the program has ended.
     bool waitUntilListening()
     {
         const QRegularExpression listening(QStringLiteral(":%1 \\S+ 0A ").arg(port, 4, 16, QChar(u'0')).toUpper());
-        const auto found = [&] { return QString::fromLatin1(readBytes(QStringLiteral("/proc/net/tcp"))).contains(listening); };
+        const auto found = [&] {
+            return QString::fromLatin1(readBytes(QStringLiteral("/proc/net/tcp")) + readBytes(QStringLiteral("/proc/net/tcp6")))
+                .contains(listening);
+        };
         return QTest::qWaitFor([&] { return found() || !running(); }, 20000) && found();
     }
     bool running() { return process.state() == QProcess::Running; }

@@ -8,7 +8,7 @@
 #include <sys/socket.h>
 
 // The length of the default acknowledgement, whatever its stamp.
-constexpr qsizetype kAckSize = 50;
+constexpr qsizetype kAckSize = 55;
 
 // A sending system on loopback. Every wait in the tests is QTest::qWaitFor:
 // it runs the event loop, so a receiver in the same thread keeps working.
@@ -18,9 +18,9 @@ struct Sender {
 
     Sender() { QObject::connect(&socket, &QTcpSocket::readyRead, &socket, [this] { received += socket.readAll(); }); }
 
-    bool connectTo(quint16 port)
+    bool connectTo(quint16 port, const QHostAddress &host = QHostAddress::LocalHost)
     {
-        socket.connectToHost(QHostAddress::LocalHost, port);
+        socket.connectToHost(host, port);
         return QTest::qWaitFor([this] { return socket.state() == QAbstractSocket::ConnectedState || dropped(); }, 5000)
                && socket.state() == QAbstractSocket::ConnectedState;
     }

@@ -32,7 +32,7 @@ inline QByteArray crlfLines(const QList<QByteArray> &lines)
 using Changes = QList<std::pair<QByteArray, QByteArray>>;
 
 // The settings file of a first start from defaults (data/first_start.ini),
-// with the value line after each named header changed.
+// with the value line after each named header changed (or the entry added).
 inline QByteArray settingsWith(const Changes &changes)
 {
     QList<QByteArray> lines = readBytes(QStringLiteral(CORVANE_TEST_DATA "/first_start.ini")).chopped(1).split('\n');
@@ -41,8 +41,9 @@ inline QByteArray settingsWith(const Changes &changes)
     for (const auto &[header, value] : changes) {
         const qsizetype at = lines.indexOf(header);
         if (at < 0)
-            qFatal("no header %s", header.constData());
-        lines[at + 1] = value;
+            lines << header << value;  // an entry a first start does not write
+        else
+            lines[at + 1] = value;
     }
     return crlfLines(lines);
 }

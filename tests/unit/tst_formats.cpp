@@ -3,9 +3,11 @@
 #include <QtTest>
 
 #include "failure_number.h"
+#include "formats/ack_layout.h"
 #include "formats/basic_numbers.h"
 #include "formats/frame_code.h"
 #include "formats/hl7_position.h"
+#include "formats/message_framing.h"
 #include "formats/report_lines.h"
 #include "formats/stamp.h"
 #include "formats/visible_text.h"
@@ -56,6 +58,76 @@ private slots:
             const auto separators = declaredSeparators(arrival);
             QCOMPARE(separators ? hl7Position(arrival, lines.byteOf[before.size()], *separators) : QString(), position);
         }
+    }
+
+    // Message mode's units however the reads split or join the bytes: "|"
+    // separates the reads, the units are written kind:bytes, and a final
+    // "rest" is what a close finds unfinished.
+    void messageFraming_data()
+    {
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<QByteArray>("end");
+        QTest::addColumn<QByteArray>("reads");
+        QTest::addColumn<QByteArray>("units");
+        QTest::newRow("split in its end") << QByteArray("<") << QByteArray(">.") << QByteArray("<a>|.<b") << QByteArray("M<a>. rest:C<b");
+        QTest::newRow("joined, outside bytes") << QByteArray("<") << QByteArray(">") << QByteArray("x<a>y<b><c") << QByteArray("Ox M<a> Oy M<b> rest:C<c");
+        QTest::newRow("start split") << QByteArray("<<") << QByteArray(">") << QByteArray("x<|<a>") << QByteArray("Ox M<<a>");
+        QTest::newRow("no start codes") << QByteArray() << QByteArray(">") << QByteArray("a>b|c>") << QByteArray("Ma> Mbc>");
+        QTest::newRow("no end codes") << QByteArray("<") << QByteArray() << QByteArray("a>b|c") << QByteArray("Ma>b Mc");
+        QTest::newRow("a start begun at a close") << QByteArray("<<") << QByteArray(">") << QByteArray("<<a>z<") << QByteArray("M<<a> Oz rest:O<");
+    }
+    void messageFraming()
+    {
+        QFETCH(QByteArray, start);
+        QFETCH(QByteArray, end);
+        QFETCH(QByteArray, reads);
+        QFETCH(QByteArray, units);
+        const auto written = [](const FramedUnit &unit) { return QByteArray(1, "MOC"[int(unit.kind)]) + unit.bytes; };
+        MessageFramer framer;
+        QByteArrayList got;
+        for (const QByteArray &read : reads.split('|')) {
+            for (const FramedUnit &unit : framer.take(read, start, end))
+                got += written(unit);
+        }
+        if (const auto rest = framer.rest())
+            got += "rest:" + written(*rest);
+        QCOMPARE(got.join(' '), units);
+    }
+
+    // A message that never ends is given up at its limit; what follows is
+    // outside until the next start.
+    void messageFramingIsBounded()
+    {
+        MessageFramer framer;
+        const QByteArray huge = '<' + QByteArray(MessageFramer::kMostMessage, 'a');
+        QList<FramedUnit> units = framer.take(huge, "<", ">");
+        units += framer.take("b><c>", "<", ">");
+        QCOMPARE(units.size(), 3);
+        QCOMPARE(units[0].bytes.size(), huge.size());
+        QVERIFY(units[0].kind == FramedUnit::Kind::CutShort && units[1].kind == FramedUnit::Kind::Outside);
+        QCOMPARE(units[1].bytes + units[2].bytes, QByteArray("b><c>"));
+    }
+
+    // The answer to one message carries its control id in MSA-2, read with
+    // the message's separators and escaped with the answer's.
+    void answerWithControlId_data()
+    {
+        QTest::addColumn<QString>("msa");
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QByteArray>("tail");  // after the stamp, the end characters FS CR included
+        const QByteArray adt = "\x0bMSH#^~\\&#A#B#C#D#2005##ADT^A01#id|7\x1c#P\rPID#1\x1c\r";
+        QTest::newRow("default") << "|AA||||||" << QByteArray("MSH|^~\\&|||||||ADT|M1|P") << QByteArray("||ACK|||||||||\rMSA|AA|M1|||||\x1c\r");
+        QTest::newRow("fewer fields, other separators") << "|AA" << adt << QByteArray("||ACK|||||||||\rMSA|AA|id\\F\\7\\X1C\\\x1c\r");
+        QTest::newRow("MSA-2 given") << "#AE#old#x" << QByteArray("MSH|^~\\&||||||||X") << QByteArray("||ACK|||||||||\rMSA#AE#X#x\x1c\r");
+        QTest::newRow("no MSA text, no MSH") << "" << QByteArray("PID|1") << QByteArray("||ACK|||||||||\rMSA||\x1c\r");
+    }
+    void answerWithControlId()
+    {
+        QFETCH(QString, msa);
+        QFETCH(QByteArray, message);
+        QFETCH(QByteArray, tail);
+        AckSources sources{{"11", "0", "0", "0", "0"}, {"28", "13", "0", "0", "0"}, "|^~\\&|||||", "||ACK|||||||||", msa};
+        QCOMPARE(tailWithControlId(ackParts(sources), mshField(message, 10)), tail);
     }
 
     // One text through every reader: the leading number (NaN: failure 6), the
@@ -121,6 +193,10 @@ private slots:
         const QByteArray written = settingsWith({{"[Interface Name]", "Lab, \"west\" wing"},  // commas and quotes stay
                                                  {"[Show Transaction Count]", " 1 "}, {"[Start of Text]", "x"}});
         QCOMPARE(crlfLines(settingsFileLines(readFrom(written))), written);
+        // An entry written only while on, after the others, read wherever it stands.
+        const QByteArray on = "[Answer Each Message]\r\nOn\r\n";
+        QCOMPARE(crlfLines(settingsFileLines(readFrom(on + written))), written + on);
+        QCOMPARE(crlfLines(settingsFileLines(readFrom(written + "[Answer Each Message]\r\nOff\r\n"))), written);
         const ProgramInformation info = readFrom(crlfLines({
             "stray", "[End of Text]", "28", "[Port]", "", " 7", "x",  // five codes, whatever they are
             "[ACK before date]", "|X|", "[ACK after date]", "|Y|", "[Port]", "2575", "[Port]", "4000", "[port]", "9",

@@ -118,8 +118,10 @@ private slots:
         d.chkShowCount->setChecked(true);
         d.txtSTF[1]->setText(QStringLiteral("x"));
         d.txtETF[2]->setText(QStringLiteral("7"));
+        d.chkAnswerEachMessage->setChecked(true);
         d.cmdSave->click();
         const QByteArray file = f.settingsFile();
+        QVERIFY(file.endsWith("\r\n0\r\n[Answer Each Message]\r\nOn\r\n"));
         QCOMPARE(valueAfter(file, "[Interface Name]") + valueAfter(file, "[Show Transaction Count]"), "West lab" + printForm(1));
         QVERIFY(file.contains("[Start of Text]\r\n11\r\nx\r\n0"));
         QCOMPARE(d.txtSTF[1]->text() + d.txtETF[2]->text(), QStringLiteral("07"));

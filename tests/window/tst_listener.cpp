@@ -42,8 +42,8 @@ private slots:
                                                       stamped("Stop requested.", "200503050908"),
                                                       stamped("Connection was stopped.", "200503050908")}));
         control<QAction>(w, "mnuFileStartInterface")->trigger();  // the closed element from before is replaced
-        Sender again;
-        QVERIFY(again.connectTo(f.listenPort));
+        Sender again;  // one whose "localhost" is ::1
+        QVERIFY(again.connectTo(f.listenPort, QHostAddress::LocalHostIPv6));
         QCOMPARE(again.exchange("MSH|again").size(), kAckSize);
         again.socket.disconnectFromHost();  // a close: the listener starts over
         QTRY_COMPARE(f.reportLines().last(), stamped("Listening for connection.", "200503050908"));

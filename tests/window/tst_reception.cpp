@@ -27,7 +27,7 @@
 
 namespace {
 
-const QByteArray kDefaultAck = QByteArray("\x0bMSH|||||200503050907||ACK|||||||||\rMSA|AA||||||\x1c\r");
+const QByteArray kDefaultAck = QByteArray("\x0bMSH|^~\\&|||||200503050907||ACK|||||||||\rMSA|AA||||||\x1c\r");
 
 // The report's record of a failed arrival, after which the listener starts over.
 QList<QByteArray> failedArrival(int number, const char *description)
@@ -60,8 +60,35 @@ private slots:
         QCOMPARE(w.findChild<ReceivedDataModel *>()->arrival(0).bytes, everyByte);
         QTRY_COMPARE(control<QLineEdit>(w, "txtItemCount")->text(), QStringLiteral("11"));  // within a frame
         QCOMPARE(control<QLineEdit>(w, "txtSendData")->text(),
-                 QStringLiteral("<VT>MSH|||||200503050907||ACK|||||||||<CR>MSA|AA||||||<FS><CR>"));
+                 QStringLiteral("<VT>MSH|^~\\&|||||200503050907||ACK|||||||||<CR>MSA|AA||||||<FS><CR>"));
         QTRY_COMPARE(f.seam().shownPicture(), Picture::Connect);  // the icon's flash ends
+    }
+
+    // Message mode: each framed message is an arrival of its own, answered
+    // with its control id, however the reads join or split the messages. An
+    // acknowledgement, bytes outside a frame and a message cut short by the
+    // sender's close are stored and listed, never answered.
+    void messageModeAnswersEachMessageWithItsId()
+    {
+        WindowFixture f;
+        QVERIFY(f.startAndConnect({{"[Answer Each Message]", "On"}}));
+        const auto message = [](const QByteArray &type, const QByteArray &id) {
+            return "\x0bMSH|^~\\&|A|B|C|D|2005||" + type + '|' + id + "|P|2.5\rPID|1\x1c\r";
+        };
+        const QByteArray third = message("ORU^R01", "3"), ack = message("ACK", "A9"), cut = message("ADT^A01", "4");
+        const auto answered = [](const char *id) {
+            return "\x0bMSH|^~\\&|||||200503050907||ACK|||||||||\rMSA|AA|" + QByteArray(id) + "|||||\x1c\r";
+        };
+        QCOMPARE(f.sender.exchange(message("ADT^A01", "1") + message("ADT^A01", "22") + "stray" + third.first(30),
+                                   2 * kAckSize + 3),
+                 answered("1") + answered("22"));
+        f.sender.send(third.sliced(30) + ack);
+        QTRY_COMPARE(f.sender.received, answered("3"));
+        f.sender.send(cut.first(20));
+        f.sender.socket.disconnectFromHost();
+        QTRY_COMPARE(f.window->findChild<ReceivedDataModel *>()->rowCount(), 6);
+        QCOMPARE(f.dataFile(), crlfLines({message("ADT^A01", "1"), message("ADT^A01", "22"), "stray", third, ack, cut.first(20)}));
+        QCOMPARE(f.sender.received, answered("3"));
     }
 
     void failureEndsTheArrivalWithoutAnswer_data()
