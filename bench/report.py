@@ -136,6 +136,19 @@ def table(work, saved):
             row(f"Lock-step acks/s, this build against {run['against']}", PIN_NAMES.get(pin, pin), num(now), num(before),
                 "", "-" if ratio is None else f"{ratio:.2f}x", "≥ 0.9x", judge(ratio, "≥", 0.9))
 
+    # Message mode (each framed message answered with its own control id) in
+    # the same rounds: against arrival mode, and its burst against the reference.
+    def compared(title, scenario, key, other, limit):
+        for pin in pinnings:
+            mode, base = median("messages", scenario, key, pin), median(other, scenario, key, pin)
+            ratio = mode / base if mode and base else None
+            row(title, PIN_NAMES.get(pin, pin), num(mode), num(base), "", "-" if ratio is None else f"{ratio:.2f}x",
+                f"≥ {limit}x", judge(ratio, "≥", limit))
+
+    if "messages" in run["receivers"].split(","):
+        compared("Message mode: lock-step acks/s, against arrival mode", "lockstep", "acks_per_s", "corvane", 0.95)
+        compared("Message mode: burst taken in, msgs/s, against the reference", "burst", "msgs_per_s", "reference", 0.5)
+
     window = last(scenario="window")
     stall = value(window, "burst_max_stall_ms")
     single(f"Window: longest event-loop stall during a {count['burst']} × 1 KB burst, ms", num(stall, 1), "≤ 50 ms",

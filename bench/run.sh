@@ -121,7 +121,8 @@ read -r -t 20 display <&3 || { cat "$WORK/xvfb.err" >&2; exit 2; }
 export DISPLAY=:$display
 
 # A program directory holding the canonical settings file with automatic
-# start on, a free port and the data file DIR/data.txt; sets PORT and DATA.
+# start on, a free port and the data file DIR/data.txt (and, for the
+# receiver "messages", message mode on); sets PORT and DATA.
 program_dir() {
   mkdir -p "$1"
   PORT=$("$BIN/corvane_load" --scenario free-port | sed 's/.*port=//') DATA=$1/data.txt
@@ -129,7 +130,8 @@ program_dir() {
     previous == "[AutoStart]" { $0 = "On" }
     previous == "[Port]" { $0 = port }
     previous == "[Logfile Location]" { $0 = data }
-    { print; previous = $0 }' "$ROOT/tests/data/first_start.ini" >"$1/corvconf.ini"
+    { print; previous = $0 }' "$ROOT/desktop/corvconf.ini" >"$1/corvconf.ini"
+  [ "${2:-}" != messages ] || printf '[Answer Each Message]\r\nOn\r\n' >>"$1/corvconf.ini"
 }
 
 # Runs a measuring command pinned to CPUs ("" for none) and records its line
@@ -152,9 +154,9 @@ load() {
 # WRAPPER when that is set.
 start() {
   local kind=$1 tags=$2 dir=$3 cpus=$4 launched command
-  program_dir "$dir"
+  program_dir "$dir" "$kind"
   case $kind in
-    corvane) cp "$BUILD/corvane" "$dir/" && command=("${WRAPPER[@]}" "$dir/corvane") ;;
+    corvane | messages) cp "$BUILD/corvane" "$dir/" && command=("${WRAPPER[@]}" "$dir/corvane") ;;
     against) cp "$AGAINST" "$dir/corvane" && command=("$dir/corvane") ;;
     reference) command=("$BIN/reference_receiver" --port "$PORT" --data-file "$DATA") ;;
     python) command=("$PYTHON" "$BENCH/peers/hl7_mllp_peer.py" --port "$PORT" --data-file "$DATA") ;;
@@ -164,7 +166,7 @@ start() {
   launch "$dir/stdout.txt" "${command[@]}"
   RECEIVER=$LAUNCHED
   load "$tags" "" --scenario listen --since-ns "$launched" --timeout "$LISTEN_TIMEOUT" || return
-  [ "$kind" != corvane ] && [ "$kind" != against ] || grep -q "Start requested." "$dir/ifreport.txt" ||
+  [ "$kind" = reference ] || [ "$kind" = python ] || grep -q "Start requested." "$dir/ifreport.txt" ||
     { echo "$tags: Corvane listens but its report has no start" >>"$FAULTS" && return 1; }
 }
 
@@ -210,7 +212,7 @@ fi
 read -r -a CPUS < <("$PYTHON" -c 'import os; print(*sorted(os.sched_getaffinity(0)))')
 RECEIVER_CPU=${CPUS[1]:-${CPUS[0]}} CLIENT_CPU=${CPUS[0]} PINNINGS=(separate same)
 [ "${#CPUS[@]}" -ge 2 ] || PINNINGS=(same)
-RECEIVERS=(corvane reference)
+RECEIVERS=(corvane messages reference)
 [ -z "$AGAINST" ] || RECEIVERS+=(against)
 [ ! -f /usr/lib/python3/dist-packages/hl7/mllp/__init__.py ] || RECEIVERS+=(python)
 echo "scenario=run mode=$MODE rounds=$ROUNDS lockstep=$LOCKSTEP burst=$BURST large=$LARGE cycles=$CYCLES" \

@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "formats/port_text.h"
+#include "formats/report_lines.h"
 #include "widgets/frame_texts.h"
 #include "forms/frm_setup.h"
 
@@ -172,9 +173,27 @@ void frmInterface::cmdExit_Click()
     exitProgram(settings.strExitWarning == QLatin1String("True"));
 }
 
+// A termination signal always ends the program: it closes what is open and
+// reports the end where the report file takes it, but no box waits for an
+// operator who may not be there.
 void frmInterface::endOnSignal()
 {
-    dispatch([this] { exitProgram(false); });
+    const auto attempt = [](const auto &step) {
+        try {
+            outOfMemoryAsFailure(step);
+        } catch (const Failure &) {
+        }
+    };
+    attempt([this] { CloseFile(); });
+    attempt([this] { closeEverySocket(); });
+    attempt([this] {
+        BuildDateTime();
+        m_messageFile.close();
+        m_messageFile.openAppend(strMessagesFileName);
+        m_messageFile.writeLine(stampedLine(strDateTime, "Program was ended."));
+        m_messageFile.close();
+    });
+    m_port.EndNow();
 }
 
 void frmInterface::exitProgram(bool ask)

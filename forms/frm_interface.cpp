@@ -81,7 +81,7 @@ frmSetup &frmInterface::Setup()
     if (m_setup)
         return *m_setup;
     m_setup = new frmSetup(settings, m_port);  // no owner window: it stands beside the main window
-    connect(m_setup, &frmSetup::SaveFileRequested, this, [this] { dispatch([this] { SaveFile(); }); });
+    connect(m_setup, &frmSetup::SaveFileRequested, this, [this](bool *saved) { dispatch([&] { *saved = SaveFile(); }); });
     connect(m_setup, &frmSetup::AddTransactionCountRequested, this, [this] { AddTransactionCount(); });
     connect(m_setup, &frmSetup::Exited, this, [this] {
         setEnabled(true);

@@ -103,7 +103,7 @@ private:
     void locateSettingsFile();
     void ReadProgramInformation();
     void CheckBlankParameter();
-    void SaveFile();
+    bool SaveFile();
 
     // Listener
     void cmdStart_Click();

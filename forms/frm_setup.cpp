@@ -112,13 +112,19 @@ void normaliseFrameCode(QLineEdit *code)
 
 // The file gets the fields exactly as they stand; only then are the frame
 // codes tidied and the fields taken into the settings. A data file that is
-// one of the program's own files is refused, and nothing is saved.
+// one of the program's own files, or fields too long for the settings file,
+// are refused, and nothing is saved.
 void frmSetup::cmdSave_Click()
 {
     if (refusedDataFile(txtLogfileLocation->text()))
         return;
     cmdSave->setEnabled(false);
-    emit SaveFileRequested();
+    bool saved = false;
+    emit SaveFileRequested(&saved);
+    if (!saved) {  // the operator was told why; the fields stay as they are
+        cmdSave->setEnabled(true);
+        return;
+    }
     for (QWidget *field : textFields())
         field->setEnabled(false);
     for (int i = 0; i < ProgramInformation::kFrameCodes; ++i) {

@@ -67,8 +67,9 @@ public:
     QPushButton *cmdExit;
 
 signals:
-    // The main window's procedures the dialog runs, in the order it needs them.
-    void SaveFileRequested();
+    // The main window's procedures the dialog runs, in the order it needs
+    // them. The file is not saved when the settings would not fit in it.
+    void SaveFileRequested(bool *saved);
     void AddTransactionCountRequested();
     // The dialog is closing: the main window takes input again and forgets it.
     void Exited();

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include "forms/program_files.h"
 #include "widgets/icon_pictures.h"
 #include "widgets/received_data_model.h"
 #include "widgets/received_data_view.h"
@@ -175,6 +176,13 @@ void frmInterface::buildLayout()
     receivedData = new ReceivedDataModel(this);
     lvwReceiveData = placed(new ReceivedDataView, fraReceive, "lvwReceiveData", {120, 240, 8415, 2775});
     lvwReceiveData->setModel(receivedData);
+    // Save As may not overwrite what the program keeps itself: acknowledged
+    // arrivals, the settings, the logs.
+    lvwReceiveData->setSaveGuard([this](const QString &path) {
+        const bool own = isProgramFile(path, strAppPath) || sameFile(path, settings.strLogfileLocation)
+                         || (m_dataFile.isOpen() && sameFile(path, m_dataFile.path()));
+        return own ? QStringLiteral("it is one of Corvane's own files (the settings, a log or the data file)") : QString();
+    });
 
     lblFileCounter = label(client, "lblFileCounter", {4920, 0, 1335, 375}, QStringLiteral("Label1"));
     lblDataFile = label(client, "lblDataFile", {6360, 0, 1335, 255}, QStringLiteral("closed"));

@@ -57,24 +57,31 @@ void frmInterface::CheckBlankParameter()
 
 // Writes the canonical lines. Each value comes from where it is kept between
 // saves: the two boxes of the main window for the remote address and port,
-// the two switches, and the setup fields for all the rest.
-void frmInterface::SaveFile()
+// the two switches, and the setup fields for all the rest. A file longer
+// than the next start would read is not written: the operator is told, and
+// false returned.
+bool frmInterface::SaveFile()
 {
     try {
         locateSettingsFile();
-        try {
-            m_settingsFile.openOutput(strSettingsFilePath);
-        } catch (const Failure &failure) {
-            if (failure.number != err::FileAlreadyOpen)
-                throw;
-            m_settingsFile.close();
-            SaveFile();
-            return;
-        }
         ProgramInformation stored = settings;
         copySettingControls(*this, stored);  // the remote address and port boxes
         Setup().copyFieldsInto(stored);
-        for (const QByteArray &line : settingsFileLines(stored))
+        const QList<QByteArray> lines = settingsFileLines(stored);
+        qsizetype size = 0;
+        for (const QByteArray &line : lines)
+            size += line.size() + 2;
+        if (size > FileChannel::kMostInput) {
+            m_port.MsgBox(QStringLiteral("The settings are too long to be saved: CORVCONF.INI may hold at most "
+                                         "%1 bytes.\r\nShorten a text and save again.")
+                              .arg(FileChannel::kMostInput),
+                          applicationTitle());
+            return false;
+        }
+        if (m_settingsFile.isOpen())  // left open by a failure: opened again
+            m_settingsFile.close();
+        m_settingsFile.openOutput(strSettingsFilePath);
+        for (const QByteArray &line : lines)
             m_settingsFile.writeLine(line);
         m_settingsFile.close();
     } catch (const Failure &) {
@@ -86,4 +93,5 @@ void frmInterface::SaveFile()
         m_port.MsgBox(QStringLiteral("The CORVCONF.INI file has been updated and saved."), applicationTitle());
         strUpdate = QStringLiteral("No");
     }
+    return true;
 }

@@ -45,9 +45,10 @@ void frmInterface::Form_Load()
         m_port.MsgBox(QStringLiteral("Error in Form_Load.\r\nError number %1\r\nPlease report this error.")
                           .arg(failure.number),
                       interfaceNameTitle());
-        // A failed automatic start leaves the window as a failed start from
-        // the button does: stopped, not seemingly started.
-        if (starting)
-            cmdStop_Click();
+        // A failed automatic start leaves the buttons and menus stopped, not
+        // seemingly started, and writes nothing more. A second run finds
+        // socket 0 listening already: that listener keeps going.
+        if (starting && Winsock.state(0) != SocketSet::State::Listening)
+            arrange(Arrangement::Stopped);
     }
 }

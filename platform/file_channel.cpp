@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
@@ -108,6 +109,40 @@ bool sameFile(const QString &first, const QString &second)
     return placeOf(first) == placeOf(second);
 }
 
+void writeWholeFile(const QString &path, QByteArrayView bytes)
+{
+    const QByteArray target = encodedPath(path);
+    struct stat existing;
+    const bool exists = ::stat(target.constData(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode))
+        raise(err::PathFileAccess);
+    const QFileInfo place(path);
+    QByteArray made = encodedPath(place.absolutePath() + QStringLiteral("/.") + place.fileName() + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkostemp(made.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw failureOpening(path, errno);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    int error = ::fchmod(fd, exists ? existing.st_mode & 07777 : 0666 & ~mask) == 0 ? 0 : errno;
+    for (qsizetype done = 0; error == 0 && done < bytes.size();) {
+        const ssize_t written = ::write(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (written >= 0)
+            done += written;
+        else if (errno != EINTR)
+            error = errno;
+    }
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(made.constData(), target.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(made.constData());
+        throw failureFromErrno(error);
+    }
+}
+
 QByteArray readRange(const QString &path, qint64 offset, qsizetype length)
 {
     const int fd = ::open(encodedPath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -196,7 +231,15 @@ void FileChannel::openAppend(const QString &path)
 {
     if (isOpen())
         raise(err::FileAlreadyOpen);
-    m_fd = openChecked(path, O_WRONLY | O_CREAT | O_APPEND, true);
+    // Read access too, where the file gives it, to see how the file ends.
+    try {
+        m_fd = openChecked(path, O_RDWR | O_CREAT | O_APPEND, true);
+    } catch (const Failure &failure) {
+        if (failure.number != err::PermissionDenied)
+            throw;
+        m_fd = openChecked(path, O_WRONLY | O_CREAT | O_APPEND, true);
+    }
+    m_lineEnd = -1;
     m_path = QFileInfo(path).absoluteFilePath();
     m_mode = Mode::Append;
 }
@@ -255,37 +298,59 @@ qint64 FileChannel::writeLine(QByteArrayView text)
     if (m_mode != Mode::Append && m_mode != Mode::Output)
         raise(err::BadFileNumber);
     struct stat status;
-    const bool appending = m_mode == Mode::Append && ::fstat(m_fd, &status) == 0;
+    if (m_mode == Mode::Append && ::fstat(m_fd, &status) != 0)
+        throw failureFromErrno(errno);
     // A file removed while open would still take lines, but nobody would ever
     // read them: the channel lets go of it and the line counts as not written.
-    if (appending && status.st_nlink == 0) {
+    if (m_mode == Mode::Append && status.st_nlink == 0) {
         abandon();
         raise(err::BadFileNumber);
     }
-    const off_t sizeBefore = appending && S_ISREG(status.st_mode) ? status.st_size : -1;
-    try {
-        writeAll(text, "\r\n");
-    } catch (const Failure &) {
-        takeBack(sizeBefore);
-        throw;
+    const bool lines = m_mode == Mode::Append && S_ISREG(status.st_mode);
+    // Another writer's line cut short would glue this one onto it: a new line is begun first.
+    const bool newLine = lines && status.st_size > 0 && status.st_size != m_lineEnd && !endsWithLineEnd(status.st_size);
+    const QByteArrayView parts[] = {newLine ? QByteArrayView("\r\n") : QByteArrayView(), text, "\r\n"};
+    const qsizetype written = writeAll(parts);
+    const qsizetype whole = parts[0].size() + text.size() + 2;
+    if (written == whole) {
+        m_lineEnd = lines ? status.st_size + whole : -1;
+        return lines ? m_lineEnd - text.size() - 2 : -1;
     }
-    return sizeBefore;
+    const int error = errno;
+    if (lines)
+        takeBack(written);
+    m_lineEnd = -1;
+    throw failureFromErrno(error);
 }
 
-// One system call for the text and its line end in the usual case.
-void FileChannel::writeAll(QByteArrayView first, QByteArrayView second)
+// A file open for writing only cannot tell, and is taken to end a line.
+bool FileChannel::endsWithLineEnd(off_t size) const
 {
-    iovec parts[2] = {{const_cast<char *>(first.data()), size_t(first.size())},
-                      {const_cast<char *>(second.data()), size_t(second.size())}};
-    iovec *part = parts;
-    int count = 2;
+    char end[2];
+    const ssize_t got = ::pread(m_fd, end, 2, size - 2);
+    return got < 0 ? errno == EBADF : got == 2 && end[0] == '\r' && end[1] == '\n';
+}
+
+// One system call for the parts in the usual case. Gives how many bytes
+// were written; fewer than all of them with errno set.
+qsizetype FileChannel::writeAll(std::span<const QByteArrayView> parts)
+{
+    iovec vectors[3];
+    int count = 0;
+    for (const QByteArrayView part : parts) {
+        if (!part.isEmpty())
+            vectors[count++] = {const_cast<char *>(part.data()), size_t(part.size())};
+    }
+    iovec *part = vectors;
+    qsizetype total = 0;
     while (count > 0) {
         const ssize_t written = ::writev(m_fd, part, count);
         if (written < 0) {
             if (errno == EINTR)
                 continue;
-            throw failureFromErrno(errno);
+            return total;
         }
+        total += written;
         size_t left = size_t(written);
         while (count > 0 && left >= part->iov_len) {
             left -= part->iov_len;
@@ -297,14 +362,19 @@ void FileChannel::writeAll(QByteArrayView first, QByteArrayView second)
             part->iov_len -= left;
         }
     }
+    return total;
 }
 
-// Cuts a regular file back to its size before a failed line.
-void FileChannel::takeBack(off_t size)
+// Takes a failed line's first `written` bytes back out of the file, but
+// only while the file still ends with them: a line another writer appended
+// since is never cut. Where the take-back fails, the next line begins anew.
+void FileChannel::takeBack(qsizetype written)
 {
-    if (size < 0)
+    const off_t end = ::lseek(m_fd, 0, SEEK_CUR);  // appending leaves it after this write's bytes
+    struct stat status;
+    if (written == 0 || end < written || ::fstat(m_fd, &status) != 0 || status.st_size != end)
         return;
-    while (::ftruncate(m_fd, size) != 0 && errno == EINTR) {
+    while (::ftruncate(m_fd, end - written) != 0 && errno == EINTR) {
     }
 }
 

@@ -7,6 +7,8 @@
 
 #include <sys/types.h>
 
+#include <span>
+
 // One sequential text file, either open or closed, used the way the program's
 // channels are: open for input, for appending or for writing; read items; write
 // lines ending CR LF. Bytes in, bytes out: one character is one byte.
@@ -42,11 +44,13 @@ public:
     // The next line, leading blanks dropped. Past the end: failure 62.
     QByteArray readItem();
     // Writes the text and CR LF; the bytes reach the operating system before
-    // this returns. A line that cannot be written whole (a full disk) is taken
-    // back out of the file before the failure is raised, so no torn line is
-    // ever left behind. A file that was removed while open is let go of, and
-    // the line is failure 52, as for a closed channel. Gives where the line
-    // starts in a regular file opened for appending, else -1.
+    // this returns. Where the file does not end with a line end (another
+    // writer's line cut short), a new line is begun first. A line that cannot
+    // be written whole (a full disk) is taken back out of the file before the
+    // failure is raised, so no torn line is left behind, unless another
+    // writer has appended since. A file that was removed while open is let
+    // go of, and the line is failure 52, as for a closed channel. Gives where
+    // the line starts in a regular file opened for appending, else -1.
     qint64 writeLine(QByteArrayView text);
     // The file opened for appending, as an absolute path.
     const QString &path() const { return m_path; }
@@ -60,8 +64,9 @@ private:
     enum class Mode { Closed, Input, Append, Output };
 
     void openForWriting(const QString &path, int flags);
-    void writeAll(QByteArrayView first, QByteArrayView second);
-    void takeBack(off_t size);
+    qsizetype writeAll(std::span<const QByteArrayView> parts);
+    bool endsWithLineEnd(off_t size) const;
+    void takeBack(qsizetype written);
 
     Mode m_mode = Mode::Closed;
     int m_fd = -1;
@@ -69,6 +74,7 @@ private:
     qsizetype m_next = 0;
     bool m_inputCut = false;  // the file goes on beyond the items read
     QString m_path;
+    off_t m_lineEnd = -1;  // where this channel's last line ended, appending
     QString m_replacedPath;  // output mode: the file that the written one replaces
     QString m_writtenPath;  // empty when the file is rewritten in place
 };
@@ -76,6 +82,12 @@ private:
 // Whether two paths name the same file: after following links, the same file
 // on disk, or, where neither exists yet, the same place in the same folder.
 bool sameFile(const QString &first, const QString &second);
+
+// Writes a file whole or not at all: the bytes go to a new file beside it,
+// which takes its place once complete. Only a regular file is replaced (a
+// FIFO, a device or a folder is failure 75, and nothing waits for one);
+// failures carry the numbers above, a full disk 61.
+void writeWholeFile(const QString &path, QByteArrayView bytes);
 
 // Up to `length` bytes of a regular file from `offset`, read without keeping
 // the file open; fewer where the file ends sooner, none where it cannot be read.

@@ -22,7 +22,7 @@ port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0));
 awk -v port="$port" 'BEGIN { RS = ORS = "\r\n" }
   previous == "[AutoStart]" { $0 = "On" }
   previous == "[Port]" { $0 = port }
-  { print; previous = $0 }' tests/data/first_start.ini >"$home/corvconf.ini"
+  { print; previous = $0 }' desktop/corvconf.ini >"$home/corvconf.ini"
 
 exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null & echo "$!"; wait)
 read -r xvfb <&3

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -13,8 +12,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-ArrivalViewer::ArrivalViewer(ArrivalRecord arrival, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_arrival(std::move(arrival)), m_lines(arrivalLines(m_arrival.bytes)),
+#include "platform/failure.h"
+#include "platform/file_channel.h"
+
+ArrivalViewer::ArrivalViewer(ArrivalRecord arrival, SaveGuard guard, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_arrival(std::move(arrival)), m_guard(std::move(guard)),
+      m_lines(arrivalLines(m_arrival.bytes)),
       m_separators(declaredSeparators(m_arrival.bytes))
 {
     setObjectName(QStringLiteral("ArrivalViewer"));
@@ -93,16 +96,18 @@ void ArrivalViewer::copyShownText() const
 
 bool ArrivalViewer::saveTo(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(m_arrival.bytes) != m_arrival.bytes.size()
-        || !file.flush()) {
-        m_status->setText(QStringLiteral("Could not save to %1: %2").arg(path, file.errorString()));
-        m_status->show();
-        return false;
+    QString problem = m_guard ? m_guard(path) : QString();
+    if (problem.isEmpty()) {
+        try {
+            writeWholeFile(path, m_arrival.bytes);
+        } catch (const Failure &failure) {
+            problem = QStringLiteral("%1 (error %2)").arg(failure.description).arg(failure.number);
+        }
     }
-    m_status->setText(QStringLiteral("Saved to %1").arg(path));
+    m_status->setText(problem.isEmpty() ? QStringLiteral("Saved to %1").arg(path)
+                                        : QStringLiteral("Not saved to %1: %2").arg(path, problem));
     m_status->show();
-    return true;
+    return problem.isEmpty();
 }
 
 // A dialog of this window only, answered whenever the operator likes: the

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 #include "formats/hl7_position.h"
@@ -23,13 +24,18 @@ class QPushButton;
 class ArrivalViewer final : public QWidget {
     Q_OBJECT
 public:
-    explicit ArrivalViewer(ArrivalRecord arrival, QWidget *parent = nullptr);
+    // Why a file may not be written by Save As (one the program keeps up to
+    // date itself); empty where it may.
+    using SaveGuard = std::function<QString(const QString &path)>;
+
+    explicit ArrivalViewer(ArrivalRecord arrival, SaveGuard guard = {}, QWidget *parent = nullptr);
 
     QString shownText() const;
     // The HL7 position at a character of the shown text; empty where there is none.
     QString positionAt(int textPosition) const;
     void copyShownText() const;
-    // Writes the arrival's bytes as received; false (and says why) when it cannot.
+    // Writes the arrival's bytes as received, whole or not at all; false
+    // (and says why) when it cannot or may not.
     bool saveTo(const QString &path);
 
 protected:
@@ -40,6 +46,7 @@ private:
     void chooseFileToSave();
 
     ArrivalRecord m_arrival;
+    SaveGuard m_guard;
     MappedText m_lines;
     std::optional<Hl7Separators> m_separators;
     QPlainTextEdit *m_text;

@@ -110,7 +110,7 @@ void ReceivedDataView::setCurrentRow(int row)
 void ReceivedDataView::showRow(int row)
 {
     if (hasRow(row))
-        (new ArrivalViewer(m_model->arrival(row)))->show();
+        (new ArrivalViewer(m_model->arrival(row), m_saveGuard))->show();
 }
 
 void ReceivedDataView::copyRow(int row)

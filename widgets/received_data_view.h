@@ -3,6 +3,8 @@
 #include <QAbstractScrollArea>
 #include <QTimer>
 
+#include "widgets/arrival_viewer.h"
+
 class QHeaderView;
 class ReceivedDataModel;
 
@@ -37,6 +39,8 @@ public:
     void setCurrentRow(int row);
     // Opens the row in a viewer window of its own, which never holds the list.
     void showRow(int row);
+    // What the viewers' Save As may not write.
+    void setSaveGuard(ArrivalViewer::SaveGuard guard) { m_saveGuard = std::move(guard); }
     // The row's shown text, whole, on the clipboard.
     void copyRow(int row);
 
@@ -60,4 +64,5 @@ private:
     QHeaderView *m_header;
     QTimer m_rowsArrived;  // runs while appended rows wait to reach the scroll bar
     int m_current = -1;
+    ArrivalViewer::SaveGuard m_saveGuard;
 };

@@ -174,10 +174,12 @@ inline bool listening(std::uint16_t port)
 }
 
 // The default acknowledgement every receiver answers with:
-// VT "MSH|||||" YYYYMMDDHHMM "||ACK|||||||||" CR "MSA|AA||||||" FS CR,
-// the stamp in local time.
-constexpr std::string_view kAckHead = "\x0bMSH|||||";
-constexpr std::string_view kAckTail = "||ACK|||||||||\rMSA|AA||||||\x1c\r";
+// VT "MSH|^~\&|||||" YYYYMMDDHHMM "||ACK|||||||||" CR "MSA|AA|" id "|||||" FS CR,
+// the stamp in local time; the control id in MSA-2 is empty, or the
+// message's own where a receiver answers each message.
+constexpr std::string_view kAckHead = "\x0bMSH|^~\\&|||||";
+constexpr std::string_view kAckBeforeId = "||ACK|||||||||\rMSA|AA|";
+constexpr std::string_view kAckAfterId = "|||||\x1c\r";
 
 inline std::string acknowledgementAt(std::time_t when)
 {
@@ -185,7 +187,7 @@ inline std::string acknowledgementAt(std::time_t when)
     localtime_r(&when, &local);
     char stamp[16];
     std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M", &local);
-    return std::string(kAckHead).append(stamp).append(kAckTail);
+    return std::string(kAckHead).append(stamp).append(kAckBeforeId).append(kAckAfterId);
 }
 
 // Splits a stream of answers at FS CR: counts the whole answers and those
@@ -197,11 +199,8 @@ struct AckStream {
         std::size_t start = 0;
         for (std::size_t end; (end = m_partial.find("\x1c\r", start)) != std::string::npos; start = end + 2) {
             const std::string_view answer = std::string_view(m_partial).substr(start, end + 2 - start);
-            const std::string_view stamp = answer.substr(std::min(answer.size(), kAckHead.size()), 12);
             ++complete;
-            malformed += answer.size() != kAckHead.size() + 12 + kAckTail.size() || !answer.starts_with(kAckHead)
-                         || !answer.ends_with(kAckTail)
-                         || !std::all_of(stamp.begin(), stamp.end(), [](char c) { return c >= '0' && c <= '9'; });
+            malformed += !wellFormed(answer);
         }
         m_partial.erase(0, start);
     }
@@ -210,6 +209,18 @@ struct AckStream {
     std::uint64_t malformed = 0;
 
 private:
+    static bool wellFormed(std::string_view answer)
+    {
+        const auto digits = [](std::string_view text) {
+            return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+        };
+        const std::size_t idAt = kAckHead.size() + 12 + kAckBeforeId.size();
+        if (answer.size() < idAt + kAckAfterId.size() || !answer.starts_with(kAckHead) || !answer.ends_with(kAckAfterId)
+            || answer.substr(kAckHead.size() + 12, kAckBeforeId.size()) != kAckBeforeId)
+            return false;
+        return digits(answer.substr(kAckHead.size(), 12)) && digits(answer.substr(idAt, answer.size() - idAt - kAckAfterId.size()));
+    }
+
     std::string m_partial;
 };
 

@@ -27,13 +27,21 @@ QByteArray sendUntilUnanswered(Sender &sender, int &next, int limit)
 }
 
 // Runs a sender to its end: what it printed, or nothing when it failed.
-QByteArray outputOf(const QString &program, const QStringList &arguments, const QString &directory = {})
+QByteArray outputOf(const QString &program, const QStringList &arguments, const QString &directory = {},
+                    const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess sender;
     sender.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     sender.setWorkingDirectory(directory);
+    sender.setProcessEnvironment(environment);
     sender.start(program, arguments);
     return sender.waitForFinished(30000) && sender.exitCode() == 0 ? sender.readAllStandardOutput() : QByteArray();
+}
+
+// Runs a shell command in a directory; true when it succeeded.
+bool runIn(const QString &directory, const QString &command)
+{
+    return QProcess::execute(QStringLiteral("sh"), {"-c", QStringLiteral("cd '%1' && %2").arg(directory, command)}) == 0;
 }
 
 }  // namespace
@@ -41,37 +49,62 @@ QByteArray outputOf(const QString &program, const QStringList &arguments, const 
 class EndToEnd : public QObject {
     Q_OBJECT
 private slots:
-    void mllpSend()  // Debian's python3-hl7
+    // Real HL7 clients print, per message: its control id, the MSA-2 of the
+    // answer they matched to it, that answer's MSH-9 ("-": none). The data
+    // file holds all they sent byte for byte, a message a line.
+    void clients_data()
     {
-        ProgramCopy program;
-        QVERIFY(program.startListening());
-        const QByteArray framed = message(1) + "\x0b" + QByteArray(4000, 'x') + "\x1c\r" + message(2);
-        writeBytes(program.file("messages.hl7"), framed);
-        const QStringList arguments = {"--file", program.file("messages.hl7"), "--port", QString::number(program.port), "127.0.0.1"};
-        QCOMPARE(outputOf(QStringLiteral("/usr/bin/mllp_send"), arguments).count(kAnswered), 3);
-        QCOMPARE(program.dataFile(), QByteArray(framed).replace("\x1c\r", "\x1c\r\r\n"));
-    }
-
-    void nodeHl7Client()  // from npm, pinned in e2e/node (`npm ci` there installs it)
-    {
-        ProgramCopy program;
-        QVERIFY(program.startListening());
-        const QByteArray output =
-            outputOf(QStringLiteral("node"), {"send_messages.js", QString::number(program.port)}, CORVANE_NODE_SENDER);
-        QByteArray expected;
-        for (const QByteArray &line : output.trimmed().split('\n')) {
-            const QList<QByteArray> sentAndAnswer = line.split(' ');  // the answer without its frame characters
-            expected += "\x0b" + QByteArray::fromHex(sentAndAnswer[0]) + "\x1c\r\r\n";
-            QVERIFY(QByteArray::fromHex(sentAndAnswer.value(1)).endsWith("\rMSA|AA||||||"));
+        QTest::addColumn<QString>("client");
+        QTest::addColumn<QString>("scenario");  // three one at a time, one large (200 KB), ten in one write
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<bool>("messageMode");
+        for (const char *client : {"@medplum/hl7", "hl7v2-net", "simple-hl7", "node-hl7-client", "python3-hl7"}) {
+            for (const char *scenario : {"three", "large", "ten"})
+                QTest::addRow("%s %s", client, scenario) << client << scenario << "127.0.0.1" << true;
         }
-        QCOMPARE(program.dataFile(), expected);
-        QVERIFY(expected.contains("PID|1||4711^^^WEST^MR||M\xfcller^J\xfcrgen"));  // Latin-1 as single bytes
+        QTest::newRow("@medplum/hl7 three over ::1") << "@medplum/hl7" << "three" << "::1" << true;
+        QTest::newRow("python3-hl7 three over ::1") << "python3-hl7" << "three" << "::1" << true;
+        for (const char *client : {"simple-hl7", "node-hl7-client", "python3-hl7"})
+            QTest::addRow("%s three, arrival mode", client) << client << "three" << "127.0.0.1" << false;
+    }
+    void clients()
+    {
+        QFETCH(QString, client);
+        QFETCH(QString, scenario);
+        QFETCH(QString, host);
+        QFETCH(bool, messageMode);
+        const bool python = client == u"python3-hl7";
+        const QString driver = QStringLiteral(CORVANE_CLIENTS) + (python ? "/python/clients.py" : "/node/clients.js");
+        if (!QFile::exists(python ? "/usr/lib/python3/dist-packages/hl7/mllp" : CORVANE_CLIENTS "/node/node_modules/" + client))
+            QSKIP("not installed: apt-get install python3-hl7, (cd tests/e2e/node && npm ci); ./setup.sh test does both");
+        ProgramCopy program;
+        program.writeSettings(messageMode ? Changes{{"[Answer Each Message]", "On"}} : Changes{});
+        program.start();
+        QVERIFY(program.waitUntilListening());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("CLIENT_SENT_FILE"), program.file("sent"));
+        const QStringList arguments = {driver, client, scenario, QString::number(program.port), host};
+        const QList<QByteArray> lines = outputOf(python ? "/usr/bin/python3" : "node", arguments, {}, environment).trimmed().split('\n');
+        QCOMPARE(lines.size(), scenario == u"three" ? 3 : scenario == u"large" ? 1 : 10);
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            const QList<QByteArray> idAnswerType = lines[i].split(' ');
+            // simple-hl7 takes what one read brings as one answer
+            if (client == u"simple-hl7" && scenario == u"ten" && i > 0)
+                continue;
+            QCOMPARE(idAnswerType.value(2), QByteArray("ACK"));
+            QCOMPARE(idAnswerType.value(1), messageMode ? idAnswerType.value(0) : QByteArray("-"));
+        }
+        const QByteArray stored = readBytes(program.file("sent")).replace("\x1c\r", "\x1c\r\r\n");
+        QTRY_COMPARE(program.dataFile(), stored);
     }
 
-    // An install is a folder: the program, its guide, icon, launcher and
-    // example messages, which mllp_send sends as they are.
+    // An install is a folder: the program, its guide, default settings,
+    // icon, launcher and example messages. Started offscreen with only
+    // automatic start switched on (and a free port), it asks nothing and
+    // answers mllp_send sending the examples.
     void installedFolder()
     {
+        QVERIFY(QFile::exists(QStringLiteral(CORVANE_BUILD_DIR "/README.TXT")));  // beside the built program too
         ProgramCopy program;
         const QString folder = program.dir.path();
         QVERIFY(QFile::remove(program.file("corvane")));
@@ -80,10 +113,16 @@ private slots:
         QVERIFY(readBytes(program.file("README.TXT")).contains("corvconf.ini"));
         const QString launcher = QStringLiteral("Exec=\"%1/corvane\"\nPath=%1\nIcon=%1/corvane.png\n").arg(folder);
         QVERIFY(readBytes(program.file("corvane.desktop")).contains(launcher.toUtf8()));
-        QVERIFY(program.startListening());
+        const QByteArray installed = readBytes(program.file("corvconf.ini"));
+        QVERIFY(installed.contains("[AutoStart]\r\nOff\r\n") && installed.contains("[Port]\r\n65535\r\n"));
+        writeBytes(program.file("corvconf.ini"), QByteArray(installed)
+                                                     .replace("[AutoStart]\r\nOff", "[AutoStart]\r\nOn")
+                                                     .replace("65535", QByteArray::number(program.port)));
+        program.start();
+        QVERIFY(program.waitUntilListening());
         const QStringList arguments = {"--file", program.file("messages.hl7"), "--port", QString::number(program.port), "127.0.0.1"};
         QCOMPARE(outputOf(QStringLiteral("/usr/bin/mllp_send"), arguments).count(kAnswered), 3);
-        QCOMPARE(program.dataFile().count("\x1c\r\r\n"), 3);
+        QCOMPARE(readBytes(program.file("logfile.txt")).count("\x1c\r\r\n"), 3);
     }
 
     // A folder it may not write, its files writable: the settings file is
@@ -177,7 +216,7 @@ private slots:
         QCOMPARE(earlier.count("\r\n"), 3);
         before.socket.close();
         QVERIFY(QTest::qWaitFor([&] { return program.report().endsWith("Listening for connection.\r\n"); }, 10000));
-        QCOMPARE(QProcess::execute(QStringLiteral("sh"), {"-c", QStringLiteral("cd '%1' && %2").arg(program.dir.path(), fault)}), 0);
+        QVERIFY(runIn(program.dir.path(), fault));
         QVERIFY(after.connectTo(program.port));
         QByteArray answered = sendUntilUnanswered(after, next, 12);
         QCOMPARE(answered.count("\r\n") == 12, allAnswered);
@@ -190,22 +229,27 @@ private slots:
 
     // Ended by a signal right after an acknowledgement, with the next message
     // in flight: every acknowledged message is in the data file. A
-    // termination signal ends the program as Exit does with the warning off.
+    // termination signal ends the program as Exit does with the warning off,
+    // also when the report file cannot take its last line.
     void endedRightAfterAnAcknowledgement_data()
     {
         QTest::addColumn<int>("signalNumber");
         QTest::addColumn<int>("acknowledged");
-        QTest::newRow("SIGKILL after 1") << int(SIGKILL) << 1;
-        QTest::newRow("SIGKILL after 10") << int(SIGKILL) << 10;
-        QTest::newRow("SIGKILL after 15") << int(SIGKILL) << 15;
-        QTest::newRow("SIGTERM") << int(SIGTERM) << 20;
-        QTest::newRow("SIGINT") << int(SIGINT) << 20;
-        QTest::newRow("SIGHUP") << int(SIGHUP) << 20;
+        QTest::addColumn<QString>("reportFault");  // a command in the program's directory
+        QTest::newRow("SIGKILL after 1") << int(SIGKILL) << 1 << QString();
+        QTest::newRow("SIGKILL after 10") << int(SIGKILL) << 10 << QString();
+        QTest::newRow("SIGKILL after 15") << int(SIGKILL) << 15 << QString();
+        QTest::newRow("SIGTERM") << int(SIGTERM) << 20 << QString();
+        QTest::newRow("SIGINT") << int(SIGINT) << 20 << QString();
+        QTest::newRow("SIGHUP") << int(SIGHUP) << 20 << QString();
+        QTest::newRow("SIGTERM, the report on a full device") << int(SIGTERM) << 3 << "ln -sf /dev/full ifreport.txt";
+        QTest::newRow("SIGTERM, the report a FIFO") << int(SIGTERM) << 3 << "rm ifreport.txt && mkfifo ifreport.txt";
     }
     void endedRightAfterAnAcknowledgement()
     {
         QFETCH(int, signalNumber);
         QFETCH(int, acknowledged);
+        QFETCH(QString, reportFault);
         ProgramCopy program;
         QVERIFY(program.startListening());
         Sender sender;
@@ -213,11 +257,13 @@ private slots:
         int next = 0;
         const QByteArray stored = sendUntilUnanswered(sender, next, acknowledged);
         sender.send(message(next));
+        QVERIFY(reportFault.isEmpty() || runIn(program.dir.path(), reportFault));
         ::kill(pid_t(program.process.processId()), signalNumber);
         QVERIFY(program.ended());
         QVERIFY(program.dataFile().startsWith(stored));
         if (signalNumber != SIGKILL)
-            QVERIFY(program.process.exitStatus() == QProcess::NormalExit && program.report().endsWith("Program was ended.\r\n"));
+            QVERIFY(program.process.exitStatus() == QProcess::NormalExit
+                    && (!reportFault.isEmpty() || program.report().endsWith("Program was ended.\r\n")));
     }
 };
 

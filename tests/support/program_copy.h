@@ -30,13 +30,17 @@ struct ProgramCopy {
     QString file(const char *name) const { return dir.filePath(QLatin1String(name)); }
     QByteArray dataFile() const { return readBytes(dataPath); }
     QByteArray report() const { return readBytes(file("ifreport.txt")); }
-    void writeSettings() const { writeBytes(file("corvconf.ini"), listeningSettings(port, dataPath)); }
+    void writeSettings(const Changes &changes = {}) const
+    {
+        writeBytes(file("corvconf.ini"), listeningSettings(port, dataPath, changes));
+    }
 
     void start(const QString &platform = QStringLiteral("offscreen"))
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         process.setProcessEnvironment(env);
+        process.setWorkingDirectory(dir.path());  // as the launcher starts it: a bare data file name lands here
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         if (unprivileged && ::geteuid() == 0) {
             QProcess::execute(QStringLiteral("chown"), {"-R", "65534:65534", dir.path()});

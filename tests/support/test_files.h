@@ -31,11 +31,11 @@ inline QByteArray crlfLines(const QList<QByteArray> &lines)
 
 using Changes = QList<std::pair<QByteArray, QByteArray>>;
 
-// The settings file of a first start from defaults (data/first_start.ini),
+// The settings file of a first start from defaults (desktop/corvconf.ini, as installed),
 // with the value line after each named header changed (or the entry added).
 inline QByteArray settingsWith(const Changes &changes)
 {
-    QList<QByteArray> lines = readBytes(QStringLiteral(CORVANE_TEST_DATA "/first_start.ini")).chopped(1).split('\n');
+    QList<QByteArray> lines = readBytes(QStringLiteral(CORVANE_DEFAULT_SETTINGS)).chopped(1).split('\n');
     for (QByteArray &line : lines)
         line.chop(1);  // the CR
     for (const auto &[header, value] : changes) {

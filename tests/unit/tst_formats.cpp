@@ -60,9 +60,7 @@ private slots:
         }
     }
 
-    // Message mode's units however the reads split or join the bytes: "|"
-    // separates the reads, the units are written kind:bytes, and a final
-    // "rest" is what a close finds unfinished.
+    // Message mode's units ("|" separates reads; "rest" is what a close finds).
     void messageFraming_data()
     {
         QTest::addColumn<QByteArray>("start");
@@ -94,8 +92,7 @@ private slots:
         QCOMPARE(got.join(' '), units);
     }
 
-    // A message that never ends is given up at its limit; what follows is
-    // outside until the next start.
+    // A message that never ends is given up at its limit.
     void messageFramingIsBounded()
     {
         MessageFramer framer;
@@ -108,8 +105,7 @@ private slots:
         QCOMPARE(units[1].bytes + units[2].bytes, QByteArray("b><c>"));
     }
 
-    // The answer to one message carries its control id in MSA-2, read with
-    // the message's separators and escaped with the answer's.
+    // MSA-2 holds a message's control id, read and escaped by each side's separators.
     void answerWithControlId_data()
     {
         QTest::addColumn<QString>("msa");

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +17,39 @@
 #include "platform/socket_set.h"
 #include "sender.h"
 #include "test_files.h"
+
+namespace {
+
+// The file-size limit stands in for a full disk.
+struct FileSizeLimit {
+    explicit FileSizeLimit(rlim_t bytes, void (*onLimit)(int) = SIG_IGN)
+    {
+        std::signal(SIGXFSZ, onLimit);
+        ::getrlimit(RLIMIT_FSIZE, &usual);
+        rlimit small = usual;
+        small.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &usual);
+        std::signal(SIGXFSZ, SIG_IGN);
+    }
+    rlimit usual;
+};
+
+// Another writer appends a line the moment a write meets the limit.
+int otherWriter = -1;
+void otherWriterAppends(int)
+{
+    rlimit unlimited{RLIM_INFINITY, RLIM_INFINITY}, limited;
+    ::getrlimit(RLIMIT_FSIZE, &limited);
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    (void)!::write(otherWriter, "theirs\r\n", 8);
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+}
+
+}  // namespace
 
 class Platform : public QObject {
     Q_OBJECT
@@ -36,22 +70,42 @@ private slots:
         QCOMPARE(failureNumberOf([&] { channel.openInput(QStringLiteral("/dev/zero")); }), err::PathFileAccess);
     }
 
-    // A line cut short by a full disk (here the file-size limit) is taken back.
-    void lineThatCannotBeWrittenWholeIsTakenBack()
+    // A line cut short by a full disk (here the file-size limit) is taken
+    // back, but never a line another writer appended meanwhile; a line never
+    // glues onto another writer's line cut short.
+    void linesNeverTornNorGlued()
     {
+        writeBytes(path("shared.txt"), "cut sho");
         FileChannel channel;
-        channel.openAppend(path("torn.txt"));
-        channel.writeLine("whole");
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit usual;
-        ::getrlimit(RLIMIT_FSIZE, &usual);
-        rlimit small = usual;
-        small.rlim_cur = 100;
-        ::setrlimit(RLIMIT_FSIZE, &small);
-        const qint32 number = failureNumberOf([&] { channel.writeLine(QByteArray(200, 'x')); });
-        ::setrlimit(RLIMIT_FSIZE, &usual);
-        QCOMPARE(number, err::DiskFull);
-        QCOMPARE(readBytes(path("torn.txt")), QByteArray("whole\r\n"));
+        channel.openAppend(path("shared.txt"));
+        QCOMPARE(channel.writeLine("whole"), 9);
+        {
+            FileSizeLimit limit(100);
+            QCOMPARE(failureNumberOf([&] { channel.writeLine(QByteArray(200, 'x')); }), err::DiskFull);
+        }
+        QCOMPARE(readBytes(path("shared.txt")), QByteArray("cut sho\r\nwhole\r\n"));
+        otherWriter = ::open(qPrintable(path("shared.txt")), O_WRONLY | O_APPEND);
+        {
+            FileSizeLimit limit(100, otherWriterAppends);
+            QCOMPARE(failureNumberOf([&] { channel.writeLine(QByteArray(200, 'x')); }), err::DiskFull);
+        }
+        ::close(otherWriter);
+        QVERIFY(readBytes(path("shared.txt")).endsWith("theirs\r\n"));
+    }
+
+    // Save As: a regular file or a new one, whole or not at all, and a FIFO
+    // refused at once.
+    void wholeFileOrNothing()
+    {
+        QCOMPARE(::mkfifo(QFile::encodeName(path("save-fifo")).constData(), 0600), 0);
+        QCOMPARE(failureNumberOf([&] { writeWholeFile(path("save-fifo"), "x"); }), err::PathFileAccess);
+        writeWholeFile(path("saved.hl7"), "old");
+        {
+            FileSizeLimit limit(2);
+            QCOMPARE(failureNumberOf([&] { writeWholeFile(path("saved.hl7"), "longer"); }), err::DiskFull);
+        }
+        QCOMPARE(readBytes(path("saved.hl7")), QByteArray("old"));
+        QCOMPARE(QDir(dir.path()).entryList({"*saved*"}, QDir::Files | QDir::Hidden), QStringList{"saved.hl7"});
     }
 
     void fileRemovedWhileOpenIsLetGo()

@@ -10,6 +10,7 @@
 #include "formats/basic_numbers.h"
 #include "forms/frm_setup.h"
 #include "forms/program_files.h"
+#include "platform/file_channel.h"
 #include "window_fixture.h"
 
 namespace {
@@ -114,6 +115,12 @@ private slots:
         frmSetup &d = f.openSetup();
         QVERIFY(!f.window->isEnabled() && !d.txtInterfaceName->isEnabled());
         d.cmdEdit->click();
+        const QByteArray before = f.settingsFile();
+        d.txtMSASegment->setText(QString(FileChannel::kMostInput, u'|'));  // more than a start reads back
+        d.cmdSave->click();
+        QVERIFY(f.port.boxes.value(0).startsWith(u"The settings are too long") && d.cmdSave->isEnabled());
+        QCOMPARE(f.settingsFile(), before);
+        d.txtMSASegment->setText(QStringLiteral("|AA|"));
         d.txtInterfaceName->setText(QStringLiteral("West lab"));
         d.chkShowCount->setChecked(true);
         d.txtSTF[1]->setText(QStringLiteral("x"));

@@ -93,6 +93,7 @@ private slots:
         QVERIFY(!f.startListening());  // automatic start: the start-up box
         QCOMPARE(f.port.boxes, QStringList{QStringLiteral("Error in Form_Load.\r\nError number 10048\r\nPlease report this error.")});
         QVERIFY(!control<QPushButton>(*f.window, "cmdStop")->isEnabled());  // not seemingly started: nothing listens
+        QCOMPARE(f.reportLines(1), QList<QByteArray>{stamped("Start requested.")});  // and nothing written after
         control<QPushButton>(*f.window, "cmdStart")->click();  // from the button: its own box, then stopped again
         QCOMPARE(f.port.boxes.last(), QStringLiteral("The port is already in use.  Select another port number."));
         holder.close();

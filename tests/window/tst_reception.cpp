@@ -64,10 +64,8 @@ private slots:
         QTRY_COMPARE(f.seam().shownPicture(), Picture::Connect);  // the icon's flash ends
     }
 
-    // Message mode: each framed message is an arrival of its own, answered
-    // with its control id, however the reads join or split the messages. An
-    // acknowledgement, bytes outside a frame and a message cut short by the
-    // sender's close are stored and listed, never answered.
+    // Message mode: each message answered with its id, however reads join or
+    // split them; an ACK, outside bytes and a message cut short stored only.
     void messageModeAnswersEachMessageWithItsId()
     {
         WindowFixture f;
@@ -146,6 +144,7 @@ private slots:
         QCOMPARE(f.dataFile().count("\r\n"), 2);
         QCOMPARE(again.received, QByteArray());
         QCOMPARE(w.findChild<ReceivedDataModel *>()->rowCount(), 0);  // start-up emptied the list
+        QCOMPARE(again.exchange("MSH|3"), kDefaultAck);  // socket 0 and the connection were kept
     }
 
     // While the box of an arrival waits for the operator, 200 senders connect
@@ -263,20 +262,32 @@ private slots:
     }
 
     // The viewer: one segment a line, positions, the shown text copied and
-    // the exact bytes saved.
+    // the exact bytes saved, but never over the program's own files.
     void viewerShowsCopiesAndSavesTheArrival()
     {
-        ArrivalRecord arrival;
-        arrival.bytes = "\x0bMSH|^~\\&|\xe9\rPID|1\x1c\r";
-        ArrivalViewer viewer(arrival);
-        QCOMPARE(viewer.shownText(), QStringLiteral("<VT>MSH|^~\\&|\u00e9<CR>\nPID|1<FS><CR>"));
-        QCOMPARE(viewer.positionAt(int(viewer.shownText().indexOf(u"1"))), QStringLiteral("PID-1.1"));
-        viewer.copyShownText();
-        QCOMPARE(QApplication::clipboard()->text(), viewer.shownText());
-        QTemporaryDir dir;
-        QVERIFY(viewer.saveTo(dir.filePath(QStringLiteral("saved.hl7"))));
-        QCOMPARE(readBytes(dir.filePath(QStringLiteral("saved.hl7"))), arrival.bytes);
-        QVERIFY(!viewer.saveTo(dir.filePath(QStringLiteral("no/such/dir/saved.hl7"))));
+        WindowFixture f;
+        QVERIFY(f.startAndConnect());
+        const QByteArray arrival = "\x0bMSH|^~\\&|\xe9\rPID|1\x1c\r";
+        QCOMPARE(f.sender.exchange(arrival), kDefaultAck);
+        control<ReceivedDataView>(*f.window, "lvwReceiveData")->showRow(0);
+        std::unique_ptr<ArrivalViewer> viewer;
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *opened = qobject_cast<ArrivalViewer *>(window))
+                viewer.reset(opened);
+        }
+        QVERIFY(viewer);
+        QCOMPARE(viewer->shownText(), QStringLiteral("<VT>MSH|^~\\&|\u00e9<CR>\nPID|1<FS><CR>"));
+        QCOMPARE(viewer->positionAt(int(viewer->shownText().indexOf(u"1"))), QStringLiteral("PID-1.1"));
+        viewer->copyShownText();
+        QCOMPARE(QApplication::clipboard()->text(), viewer->shownText());
+        QVERIFY(viewer->saveTo(f.file("saved.hl7")));
+        QCOMPARE(readBytes(f.file("saved.hl7")), arrival);
+        for (const QString &own : {f.dataPath(), f.file("corvconf.ini"), f.file("ifreport.txt")}) {
+            const QByteArray before = readBytes(own);
+            QVERIFY(!viewer->saveTo(own));
+            QCOMPARE(readBytes(own), before);
+        }
+        QVERIFY(!viewer->saveTo(f.file("no/such/dir/saved.hl7")));
     }
 
     void listFollowsNewRowsOnlyFromTheBottom()
