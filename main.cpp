@@ -1,7 +1,7 @@
 #include <QApplication>
 
 #include "forms/frm_interface.h"
-#include "platform/qt_operator_port.h"
+#include "widgets/qt_operator_port.h"
 #include "platform/termination_signals.h"
 
 int main(int argc, char *argv[])

@@ -2,7 +2,7 @@
 
 #include <QLineEdit>
 
-#include "widgets/frame_texts.h"
+#include "widgets/paced_texts.h"
 #include "forms/frm_setup.h"
 
 // The frame codes are read from the setup fields as they stand, so codes
@@ -13,10 +13,8 @@ const AckParts &frmInterface::answerParts()
 {
     const frmSetup &setup = Setup();
     AckSources sources;
-    for (int i = 0; i < ProgramInformation::kFrameCodes; ++i) {
-        sources.startCodes[i] = setup.txtSTF[i]->text();
-        sources.endCodes[i] = setup.txtETF[i]->text();
-    }
+    sources.startCodes = setup.startCodes();
+    sources.endCodes = setup.endCodes();
     sources.beforeDate = settings.strAckBeforeDate;
     sources.afterDate = settings.strAckAfterDate;
     sources.msaSegment = settings.strMSASegment;
@@ -31,5 +29,5 @@ void frmInterface::PrepareAck(std::optional<QByteArrayView> controlId)
     BuildDateTime();
     const AckParts &parts = answerParts();
     strSend2 = parts.head + strDateTime.toLatin1() + (controlId ? tailWithControlId(parts, *controlId) : parts.tail);
-    m_frameTexts->show(txtDateTime, strDateTime);
+    m_pacedTexts->show(txtDateTime, strDateTime);
 }

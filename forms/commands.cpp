@@ -11,7 +11,7 @@
 
 #include "formats/port_text.h"
 #include "formats/report_lines.h"
-#include "widgets/frame_texts.h"
+#include "widgets/paced_texts.h"
 #include "forms/frm_setup.h"
 
 namespace {
@@ -114,7 +114,7 @@ void frmInterface::cmdSave_Click()
     txtLocalPort->setText(txtRemotePort->text());
     SaveFile();
     arrange(Arrangement::PortSaved);
-    m_frameTexts->showNow(this, Setup().txtInterfaceName->text());
+    m_pacedTexts->showNow(this, Setup().interfaceName());
 }
 
 // The toggles only decide what the next start-up does; the file is

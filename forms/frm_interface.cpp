@@ -4,13 +4,13 @@
 #include <QLineEdit>
 #include <QTimer>
 
-#include "widgets/frame_texts.h"
+#include "widgets/paced_texts.h"
 #include "forms/frm_setup.h"
 #include "widgets/repaint_pacer.h"
 
 namespace {
 
-constexpr int kFrameMs = 33;
+constexpr int kPaintIntervalMs = 33;
 
 }  // namespace
 
@@ -25,9 +25,9 @@ frmInterface::frmInterface(OperatorPort &port, QWidget *parent) : QMainWindow(pa
     buildLayout();
     buildMenus();
     connectEvents();
-    // Rows and texts that change with every arrival reach the screen once a frame.
-    paceRepaints(this, kFrameMs);
-    m_frameTexts = new FrameTexts(kFrameMs, this);
+    // Rows and texts that change with every arrival reach the screen once a paint interval.
+    paceRepaints(this, kPaintIntervalMs);
+    m_pacedTexts = new PacedTexts(kPaintIntervalMs, this);
 }
 
 frmInterface::~frmInterface()
@@ -35,21 +35,21 @@ frmInterface::~frmInterface()
     delete m_setup.data();
 }
 
-// Handlers run one event at a time from the event loop. EndNow never returns
-// on a real desktop; a scripted operator unwinds with ProgramEnded instead,
-// and the event stops there. A failure that a handler without failure
-// handling lets through, running out of memory included, is shown rather
-// than taking the program down.
+// Handlers run one event at a time from the event loop, through the operator
+// port (where a port that cannot end the process stops its unwinding). A
+// failure that a handler without failure handling lets through, running out
+// of memory included, is shown rather than taking the program down.
 void frmInterface::dispatch(const std::function<void()> &handler)
 {
-    try {
-        handler();
-    } catch (const ProgramEnded &) {
-    } catch (const Failure &failure) {
-        showUnhandled(failure);
-    } catch (const std::bad_alloc &) {
-        showUnhandled(failureOf(err::OutOfMemory));
-    }
+    m_port.RunEvent([&] {
+        try {
+            handler();
+        } catch (const Failure &failure) {
+            showUnhandled(failure);
+        } catch (const std::bad_alloc &) {
+            showUnhandled(failureOf(err::OutOfMemory));
+        }
+    });
 }
 
 void frmInterface::showUnhandled(const Failure &failure)
@@ -97,7 +97,7 @@ QString frmInterface::applicationTitle()
 
 QString frmInterface::interfaceNameTitle()
 {
-    return Setup().txtInterfaceName->text();
+    return Setup().interfaceName();
 }
 
 QString frmInterface::programFile(const QString &name) const

@@ -41,7 +41,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTimer;
-class FrameTexts;
+class PacedTexts;
 class ReceivedDataModel;
 class ReceivedDataView;
 class frmSetup;
@@ -117,9 +117,11 @@ private:
         bool taken = false;    // an arrival's bytes are taken from the socket once its row is there
         bool answered = true;  // outside bytes, a cut-short message and an acknowledgement are not
         std::optional<QByteArray> controlId;  // a message's own, for MSA-2
+        QByteArray *heldAnswers = nullptr;    // where its answer waits to go out with others
     };
     bool receiveMessages(qint16 Index);
     bool storeCutShort(qint16 index);
+    void sendHeldAnswers(qint16 index, QByteArray &answers);
     void receive(qint16 Index, Arrival &arrival);
     // The steps of an arrival up to the count; the row they added.
     int takeArrival(qint16 index, Arrival &arrival);
@@ -195,9 +197,8 @@ private:
     FileChannel m_dataFile;
     QPointer<frmSetup> m_setup;
     MessageFramer m_framer;  // the connection's message not yet complete, in message mode
-    QByteArray m_shownAck;  // the answer txtSendData shows
     std::optional<std::pair<AckSources, AckParts>> m_ack;  // the answer's parts, with what they were built from
-    FrameTexts *m_frameTexts;
+    PacedTexts *m_pacedTexts;
     std::array<QIcon, 7> m_pictures;
     Picture m_shownPicture = Picture::Program;
 

@@ -241,6 +241,33 @@ void frmSetup::LoadInfoFromTextBoxes()
     copyFieldsInto(m_settings);
 }
 
+QString frmSetup::interfaceName() const
+{
+    return txtInterfaceName->text();
+}
+
+namespace {
+
+std::array<QString, ProgramInformation::kFrameCodes> textsOf(const std::array<QLineEdit *, ProgramInformation::kFrameCodes> &boxes)
+{
+    std::array<QString, ProgramInformation::kFrameCodes> texts;
+    for (size_t i = 0; i < boxes.size(); ++i)
+        texts[i] = boxes[i]->text();
+    return texts;
+}
+
+}  // namespace
+
+std::array<QString, ProgramInformation::kFrameCodes> frmSetup::startCodes() const
+{
+    return textsOf(txtSTF);
+}
+
+std::array<QString, ProgramInformation::kFrameCodes> frmSetup::endCodes() const
+{
+    return textsOf(txtETF);
+}
+
 void frmSetup::showForRecovery()
 {
     txtLogfileLocation->setEnabled(true);

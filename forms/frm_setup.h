@@ -42,29 +42,12 @@ public:
     // Offers the file chooser whenever the data file field gets the focus.
     void txtLogfileLocation_GotFocus();
 
-    QGroupBox *fraInterfaceNameInfo;
-    QLabel *lblInterfaceName;
-    QLineEdit *txtInterfaceName;
-    QCheckBox *chkShowCount;
-    QGroupBox *fraLogfileInformation;
-    QLabel *lblLogfileInfo;
-    QLineEdit *txtLogfileLocation;
-    QLabel *lblAckowledgement;
-    QCheckBox *chkAnswerEachMessage;
-    QGroupBox *fraAckInformation;
-    QLabel *lblSTF;
-    std::array<QLineEdit *, ProgramInformation::kFrameCodes> txtSTF;
-    QLabel *lblAckBeforeDate;
-    QLineEdit *txtAckBeforeDate;
-    QLabel *lblAckAfterDate;
-    QLineEdit *txtAckAfterDate;
-    QGroupBox *fraMSAACK;
-    QLineEdit *txtMSASegment;
-    QLabel *lblETF;
-    std::array<QLineEdit *, ProgramInformation::kFrameCodes> txtETF;
-    QPushButton *cmdEdit;
-    QPushButton *cmdSave;
-    QPushButton *cmdExit;
+    // What other windows read of the fields between saves: the interface
+    // name (window and box titles) and the frame codes as they stand, edits
+    // not yet saved included (the answer's framing).
+    QString interfaceName() const;
+    std::array<QString, ProgramInformation::kFrameCodes> startCodes() const;
+    std::array<QString, ProgramInformation::kFrameCodes> endCodes() const;
 
 signals:
     // The main window's procedures the dialog runs, in the order it needs
@@ -89,4 +72,29 @@ private:
     ProgramInformation &m_settings;
     OperatorPort &m_port;
     QString m_chosenFile;  // the file last chosen while this dialog exists
+
+    // Controls, named as the system names them; tests find them by those names.
+    QGroupBox *fraInterfaceNameInfo;
+    QLabel *lblInterfaceName;
+    QLineEdit *txtInterfaceName;
+    QCheckBox *chkShowCount;
+    QGroupBox *fraLogfileInformation;
+    QLabel *lblLogfileInfo;
+    QLineEdit *txtLogfileLocation;
+    QLabel *lblAckowledgement;
+    QCheckBox *chkAnswerEachMessage;
+    QGroupBox *fraAckInformation;
+    QLabel *lblSTF;
+    std::array<QLineEdit *, ProgramInformation::kFrameCodes> txtSTF;
+    QLabel *lblAckBeforeDate;
+    QLineEdit *txtAckBeforeDate;
+    QLabel *lblAckAfterDate;
+    QLineEdit *txtAckAfterDate;
+    QGroupBox *fraMSAACK;
+    QLineEdit *txtMSASegment;
+    QLabel *lblETF;
+    std::array<QLineEdit *, ProgramInformation::kFrameCodes> txtETF;
+    QPushButton *cmdEdit;
+    QPushButton *cmdSave;
+    QPushButton *cmdExit;
 };

@@ -3,7 +3,7 @@
 #include <QGroupBox>
 #include <QTimer>
 
-#include "widgets/receive_area.h"
+#include "feed/receive_area.h"
 #include "widgets/received_data_view.h"
 #include "widgets/twips.h"
 
@@ -45,7 +45,7 @@ void frmInterface::resizeEvent(QResizeEvent *event)
     Form_Resize();
 }
 
-// Only the received-data frame and its list follow the window, to the right
+// Only the received-data group box and its list follow the window, to the right
 // and downwards; everything else keeps its designed place.
 void frmInterface::Form_Resize()
 {

@@ -10,7 +10,7 @@
 
 #include "forms/program_files.h"
 #include "widgets/icon_pictures.h"
-#include "widgets/received_data_model.h"
+#include "feed/received_data_model.h"
 #include "widgets/received_data_view.h"
 #include "widgets/twips.h"
 #include "widgets/typing_limit.h"
@@ -21,8 +21,8 @@ namespace {
 constexpr int kClientWidth = 9420;
 constexpr int kClientHeight = 7605;
 
-// Frames draw their caption on the border line, so that controls placed near
-// a frame's top edge sit inside it; text is in the small 8-point face the
+// Group boxes draw their caption on the border line, so that controls placed near
+// a group box's top edge sit inside it; text is in the small 8-point face the
 // window was laid out for, a larger one would not fit its boxes.
 QString designedLook()
 {
@@ -174,7 +174,7 @@ void frmInterface::buildLayout()
 
     fraReceive = frame(client, "fraReceive", {360, 3600, 8655, 3615}, QStringLiteral("Receive"));
     receivedData = new ReceivedDataModel(this);
-    lvwReceiveData = placed(new ReceivedDataView, fraReceive, "lvwReceiveData", {120, 240, 8415, 2775});
+    lvwReceiveData = placed(new ReceivedDataView(m_port), fraReceive, "lvwReceiveData", {120, 240, 8415, 2775});
     lvwReceiveData->setModel(receivedData);
     // Save As may not overwrite what the program keeps itself: acknowledged
     // arrivals, the settings, the logs.

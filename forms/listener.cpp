@@ -7,7 +7,7 @@
 
 #include "formats/basic_numbers.h"
 #include "formats/report_lines.h"
-#include "widgets/frame_texts.h"
+#include "widgets/paced_texts.h"
 
 namespace {
 
@@ -23,10 +23,9 @@ qint32 portOf(const QLineEdit *box)
 // the remaining steps undone and goes back to whoever started it.
 void frmInterface::cmdStart_Click()
 {
-    m_frameTexts->showNow(txtSendData, QString());
-    m_shownAck.clear();
-    m_frameTexts->showNow(txtItemCount, QStringLiteral("0"));
-    m_frameTexts->showNow(txtDateTime, QString());
+    m_pacedTexts->showNow(txtSendData, QString());
+    m_pacedTexts->showNow(txtItemCount, QStringLiteral("0"));
+    m_pacedTexts->showNow(txtDateTime, QString());
     txtInterfaceStatus->setText(QStringLiteral("Start Requested"));
     showPicture(Picture::Start);
     OpenFile();

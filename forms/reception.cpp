@@ -7,10 +7,9 @@
 #include "formats/basic_numbers.h"
 #include "formats/hl7_position.h"
 #include "formats/report_lines.h"
-#include "formats/visible_text.h"
-#include "widgets/frame_texts.h"
+#include "widgets/paced_texts.h"
 #include "forms/frm_setup.h"
-#include "widgets/received_data_model.h"
+#include "feed/received_data_model.h"
 
 // In arrival mode everything waiting on the socket is one transaction: one
 // row, one line of the data file, one count and one acknowledgement. In
@@ -45,8 +44,10 @@ bool frmInterface::receiveMessages(qint16 Index)
         arrivalFailedOtherwise(failure);
         return true;
     }
+    // The answers of one read go out together, each after its message is stored.
+    QByteArray answers;
     for (const FramedUnit &unit : units) {
-        Arrival arrival{unit.bytes, true, false, {}};
+        Arrival arrival{unit.bytes, true, false, {}, &answers};
         if (unit.kind == FramedUnit::Kind::Message) {
             // An acknowledgement is never answered: two receivers would answer each other forever.
             arrival.answered = !mshField(unit.bytes, 9).startsWith("ACK");
@@ -56,10 +57,21 @@ bool frmInterface::receiveMessages(qint16 Index)
         // A failure that dropped the connection drops what it sent after.
         if (!Winsock.connected(Index)) {
             m_framer = {};
-            break;
+            return true;
         }
     }
+    try {
+        sendHeldAnswers(Index, answers);
+    } catch (const Failure &failure) {
+        arrivalFailedOtherwise(failure);
+    }
     return true;
+}
+
+void frmInterface::sendHeldAnswers(qint16 index, QByteArray &answers)
+{
+    if (!answers.isEmpty())
+        Winsock.SendData(index, std::exchange(answers, {}));
 }
 
 // The rest of a message whose connection ended before its end characters
@@ -91,6 +103,14 @@ void frmInterface::receive(qint16 Index, Arrival &arrival)
             });
             return;
         } catch (const Failure &failure) {
+            // The messages stored before this one are answered before its failure is handled.
+            if (arrival.heldAnswers) {
+                try {
+                    sendHeldAnswers(Index, *arrival.heldAnswers);
+                } catch (const Failure &) {
+                    // the socket reports its own failure as an event of its own
+                }
+            }
             try {
                 const auto course = outOfMemoryAsFailure(
                     [&] { return arrivalFailed(failure, Index, intFileCheckCounter, recovered); });
@@ -108,11 +128,11 @@ void frmInterface::receive(qint16 Index, Arrival &arrival)
 int frmInterface::takeArrival(qint16 index, Arrival &arrival)
 {
     startFlash();
-    const int row = receivedData->appendEmptyRow();
+    const int row = receivedData->appendEmptyRow(m_port.Now());
     if (!std::exchange(arrival.taken, true))
         arrival.bytes = Winsock.GetData(index);
     lngItemCount = checkedAdd<qint32>(lngItemCount, 1);
-    m_frameTexts->show(txtItemCount, QString::number(lngItemCount));
+    m_pacedTexts->show(txtItemCount, QString::number(lngItemCount));
     if (settings.intShowCount == 1)
         AddTransactionCount();
     return row;
@@ -127,11 +147,11 @@ void frmInterface::storeAndAcknowledge(qint16 index, const Arrival &arrival, int
     lngTempCounter = checkedAdd<qint32>(lngTempCounter, 1);
     if (arrival.answered) {
         PrepareAck(arrival.controlId ? std::optional<QByteArrayView>(*arrival.controlId) : std::nullopt);
-        if (strSend2 != m_shownAck) {  // most answers repeat the one before
-            m_shownAck = strSend2;
-            m_frameTexts->show(txtSendData, visibleText(strSend2));
-        }
-        Winsock.SendData(index, strSend2);
+        m_pacedTexts->showVisible(txtSendData, strSend2);
+        if (arrival.heldAnswers)
+            *arrival.heldAnswers += strSend2;
+        else
+            Winsock.SendData(index, strSend2);
     }
     intFileCounter = checkedAdd<qint16>(intFileCounter, 1);
     lblFileCounter->setText(QString::number(intFileCounter));
@@ -232,5 +252,5 @@ void frmInterface::CloseFile()
 
 void frmInterface::AddTransactionCount()
 {
-    m_frameTexts->show(this, settings.strInterfaceName + u' ' + m_frameTexts->text(txtItemCount));
+    m_pacedTexts->show(this, settings.strInterfaceName + u' ' + m_pacedTexts->text(txtItemCount));
 }

@@ -6,9 +6,9 @@
 
 #include "forms/program_files.h"
 #include "formats/basic_numbers.h"
-#include "widgets/frame_texts.h"
+#include "widgets/paced_texts.h"
 #include "forms/frm_setup.h"
-#include "widgets/received_data_model.h"
+#include "feed/received_data_model.h"
 
 // Runs once before the window is first shown, and again when an arrival
 // recovers from a counter overflow. A failure ends start-up at its step with
@@ -24,7 +24,7 @@ void frmInterface::Form_Load()
             strMessagesFileName = programFile(kReportFileName);
             reportEvent("Program started.");
             ReadProgramInformation();
-            m_frameTexts->showNow(this, Setup().txtInterfaceName->text());
+            m_pacedTexts->showNow(this, Setup().interfaceName());
             receivedData->clear();
             const QString port = shortestDecimal(leadingNumber(settings.strPort));
             txtRemotePort->setText(port);

@@ -65,7 +65,3 @@ decltype(auto) outOfMemoryAsFailure(Steps &&steps)
         throw failureOf(err::OutOfMemory);
     }
 }
-
-// Thrown by a scripted operator port in place of ending the process, so a test
-// can watch the program end; the real port never returns from ending.
-struct ProgramEnded {};

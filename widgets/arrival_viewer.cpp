@@ -1,8 +1,5 @@
 #include "widgets/arrival_viewer.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,8 +12,8 @@
 #include "platform/failure.h"
 #include "platform/file_channel.h"
 
-ArrivalViewer::ArrivalViewer(ArrivalRecord arrival, SaveGuard guard, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_arrival(std::move(arrival)), m_guard(std::move(guard)),
+ArrivalViewer::ArrivalViewer(ArrivalRecord arrival, OperatorPort &port, SaveGuard guard, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_arrival(std::move(arrival)), m_port(port), m_guard(std::move(guard)),
       m_lines(arrivalLines(m_arrival.bytes)),
       m_separators(declaredSeparators(m_arrival.bytes))
 {
@@ -71,11 +68,6 @@ ArrivalViewer::ArrivalViewer(ArrivalRecord arrival, SaveGuard guard, QWidget *pa
     page->addLayout(buttons);
 }
 
-QString ArrivalViewer::shownText() const
-{
-    return m_lines.text;
-}
-
 QString ArrivalViewer::positionAt(int textPosition) const
 {
     if (!m_separators || textPosition < 0 || textPosition >= m_lines.byteOf.size())
@@ -91,7 +83,7 @@ void ArrivalViewer::showPosition(int textPosition)
 
 void ArrivalViewer::copyShownText() const
 {
-    QApplication::clipboard()->setText(m_lines.text);
+    m_port.SetClipboardText(m_lines.text);
 }
 
 bool ArrivalViewer::saveTo(const QString &path)
@@ -110,16 +102,9 @@ bool ArrivalViewer::saveTo(const QString &path)
     return problem.isEmpty();
 }
 
-// A dialog of this window only, answered whenever the operator likes: the
-// main window and reception go on meanwhile.
 void ArrivalViewer::chooseFileToSave()
 {
-    auto *dialog = new QFileDialog(this, QStringLiteral("Save ") + windowTitle());
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setWindowModality(Qt::WindowModal);
-    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString &path) { saveTo(path); });
-    dialog->open();
+    m_port.ChooseFileToSave(this, QStringLiteral("Save ") + windowTitle(), [this](const QString &path) { saveTo(path); });
 }
 
 bool ArrivalViewer::eventFilter(QObject *watched, QEvent *event)

@@ -7,7 +7,8 @@
 
 #include "formats/hl7_position.h"
 #include "formats/visible_text.h"
-#include "widgets/received_data_model.h"
+#include "platform/operator_port.h"
+#include "feed/received_data_model.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -28,9 +29,8 @@ public:
     // date itself); empty where it may.
     using SaveGuard = std::function<QString(const QString &path)>;
 
-    explicit ArrivalViewer(ArrivalRecord arrival, SaveGuard guard = {}, QWidget *parent = nullptr);
+    ArrivalViewer(ArrivalRecord arrival, OperatorPort &port, SaveGuard guard = {}, QWidget *parent = nullptr);
 
-    QString shownText() const;
     // The HL7 position at a character of the shown text; empty where there is none.
     QString positionAt(int textPosition) const;
     void copyShownText() const;
@@ -46,6 +46,7 @@ private:
     void chooseFileToSave();
 
     ArrivalRecord m_arrival;
+    OperatorPort &m_port;
     SaveGuard m_guard;
     MappedText m_lines;
     std::optional<Hl7Separators> m_separators;

@@ -1,7 +1,5 @@
 #include "widgets/received_data_view.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -11,9 +9,10 @@
 #include <QToolTip>
 
 #include "widgets/arrival_viewer.h"
-#include "widgets/received_data_model.h"
+#include "feed/received_data_model.h"
 
-ReceivedDataView::ReceivedDataView(QWidget *parent) : QAbstractScrollArea(parent), m_header(new QHeaderView(Qt::Horizontal, this))
+ReceivedDataView::ReceivedDataView(OperatorPort &port, QWidget *parent)
+    : QAbstractScrollArea(parent), m_port(port), m_header(new QHeaderView(Qt::Horizontal, this))
 {
     m_header->setStretchLastSection(false);
     m_header->setSectionsClickable(false);
@@ -110,13 +109,13 @@ void ReceivedDataView::setCurrentRow(int row)
 void ReceivedDataView::showRow(int row)
 {
     if (hasRow(row))
-        (new ArrivalViewer(m_model->arrival(row), m_saveGuard))->show();
+        (new ArrivalViewer(m_model->arrival(row), m_port, m_saveGuard))->show();
 }
 
 void ReceivedDataView::copyRow(int row)
 {
     if (hasRow(row))
-        QApplication::clipboard()->setText(m_model->displayText(row, std::numeric_limits<qint32>::max()));
+        m_port.SetClipboardText(m_model->displayText(row, std::numeric_limits<qint32>::max()));
 }
 
 void ReceivedDataView::rowsAppended()

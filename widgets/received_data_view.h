@@ -17,7 +17,7 @@ class ReceivedDataModel;
 //
 // The newest row comes into sight by itself while the view is scrolled to
 // the bottom; scrolled up, the view keeps its place. New rows reach the
-// scroll bar a frame later, all at once: changing its range lays out the
+// scroll bar a paint interval later, all at once: changing its range lays out the
 // whole scroll area, too much to do for every arrival.
 //
 // A click marks a row; a double click, Enter or "Show" in the context menu
@@ -26,7 +26,7 @@ class ReceivedDataModel;
 class ReceivedDataView final : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    explicit ReceivedDataView(QWidget *parent = nullptr);
+    explicit ReceivedDataView(OperatorPort &port, QWidget *parent = nullptr);
 
     void setModel(ReceivedDataModel *model);
     int rowHeight() const;
@@ -60,6 +60,7 @@ private:
     bool hasRow(int row) const;
     int rowAt(int y) const;
 
+    OperatorPort &m_port;
     ReceivedDataModel *m_model = nullptr;
     QHeaderView *m_header;
     QTimer m_rowsArrived;  // runs while appended rows wait to reach the scroll bar

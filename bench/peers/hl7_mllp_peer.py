@@ -10,7 +10,7 @@ import time
 
 from hl7.mllp import start_hl7_server
 
-ACK_HEAD = b"\x0bMSH|||||"
+ACK_HEAD = b"\x0bMSH|^~\\&|||||"
 ACK_TAIL = b"||ACK|||||||||\rMSA|AA||||||\x1c\r"
 # Large enough for the bench's 1 MB messages.
 BLOCK_LIMIT = 64 * 1024 * 1024

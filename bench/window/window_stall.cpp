@@ -17,7 +17,7 @@
 #include "forms/frm_interface.h"
 #include "load/scenarios.h"
 #include "load/wire.h"
-#include "platform/qt_operator_port.h"
+#include "widgets/qt_operator_port.h"
 
 namespace {
 
@@ -126,7 +126,7 @@ int main(int argc, char *argv[])
         for (const auto &[key, value] : report.pairs)
             arrivals += key == "stored_lines" ? std::stoull(value) : 0;
     }
-    // The counter box follows the arrivals once a frame.
+    // The counter box follows the arrivals once a paint interval.
     const auto *itemCount = window.findChild<QLineEdit *>(QStringLiteral("txtItemCount"));
     const bool counted =
         itemCount && QTest::qWaitFor([&] { return itemCount->text() == QString::number(arrivals); }, 2000);

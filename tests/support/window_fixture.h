@@ -6,15 +6,20 @@
 #include <functional>
 #include <memory>
 
-#include "forms/interface_seam.h"
+#include "interface_seam.h"
 #include "platform/failure.h"
 #include "platform/operator_port.h"
 #include "sender.h"
 #include "test_files.h"
 
+// Thrown by the scripted port in place of ending the process, so that a test
+// can watch the program end.
+struct ProgramEnded {};
+
 // An operator port for tests: records every box, answers Yes/No boxes from a
-// script (No once it has run out), hands out scripted file choices, keeps a
-// fixed clock and ends the program by unwinding with ProgramEnded.
+// script (No once it has run out), hands out scripted file choices, keeps the
+// clipboard and a fixed clock, and ends the program by unwinding with
+// ProgramEnded, which stops at the event it ended.
 class ScriptedPort final : public OperatorPort {
 public:
     explicit ScriptedPort(QString programDirectory) : directory(std::move(programDirectory)) {}
@@ -34,14 +39,27 @@ public:
         ++choosers;
         return chosenFiles.isEmpty() ? QString() : chosenFiles.takeFirst();
     }
+    void ChooseFileToSave(QObject *, const QString &, std::function<void(const QString &)> chosen) override
+    {
+        if (!chosenFiles.isEmpty())
+            chosen(chosenFiles.takeFirst());
+    }
+    void SetClipboardText(const QString &text) override { clipboard = text; }
     [[noreturn]] void EndNow() override
     {
         ended = true;
         throw ProgramEnded{};
     }
+    void RunEvent(const std::function<void()> &handler) override
+    {
+        try {
+            handler();
+        } catch (const ProgramEnded &) {
+        }
+    }
     QDateTime Now() const override
     {
-        if (std::exchange(outOfMemoryAtNextClock, false))
+        if (outOfMemoryAtClock > 0 && --outOfMemoryAtClock == 0)
             throw std::bad_alloc();
         return now;
     }
@@ -51,11 +69,12 @@ public:
     QDateTime now{QDate(2005, 3, 5), QTime(9, 7, 45)};
     QList<Answer> answers;
     QStringList chosenFiles;
+    QString clipboard;
     QStringList boxes;        // their texts
     QList<Default> defaults;  // their default buttons
     std::function<void()> whileBoxIsUp;  // runs inside the next box, as events do while a real box waits
     int openBoxes = 0, mostOpenBoxes = 0, choosers = 0;
-    mutable bool outOfMemoryAtNextClock = false;
+    mutable int outOfMemoryAtClock = 0;  // runs out of memory at that reading of the clock from now
     bool ended = false;
 };
 

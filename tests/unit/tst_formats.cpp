@@ -6,6 +6,7 @@
 #include "formats/ack_layout.h"
 #include "formats/basic_numbers.h"
 #include "formats/frame_code.h"
+#include "formats/hl7_field_names.h"
 #include "formats/hl7_position.h"
 #include "formats/message_framing.h"
 #include "formats/report_lines.h"
@@ -58,6 +59,32 @@ private slots:
             const auto separators = declaredSeparators(arrival);
             QCOMPARE(separators ? hl7Position(arrival, lines.byteOf[before.size()], *separators) : QString(), position);
         }
+    }
+
+    // The field's v2.5 name, then its component's by the field's type.
+    void fieldNames_data()
+    {
+        QTest::addColumn<QString>("segment");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("component");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("PID-5.1") << "PID" << 5 << 1 << "Patient Name, family name";
+        QTest::newRow("MSH-9.2") << "MSH" << 9 << 2 << "Message Type, trigger event";
+        QTest::newRow("MSH-10") << "MSH" << 10 << 0 << "Message Control ID";
+        QTest::newRow("OBX-5.1, type from OBX-2") << "OBX" << 5 << 1 << "Observation Value";
+        QTest::newRow("primitive PID-1.1") << "PID" << 1 << 1 << "Set ID - PID";
+        QTest::newRow("component past the type's") << "PID" << 5 << 15 << "Patient Name";
+        QTest::newRow("past the last") << "PID" << 40 << 0 << "";
+        QTest::newRow("field 0") << "PID" << 0 << 0 << "";
+        QTest::newRow("unknown segment") << "ZZZ" << 1 << 0 << "";
+    }
+    void fieldNames()
+    {
+        QFETCH(QString, segment);
+        QFETCH(int, field);
+        QFETCH(int, component);
+        QFETCH(QString, description);
+        QCOMPARE(hl7FieldDescription(segment, field, component), description);
     }
 
     // Message mode's units ("|" separates reads; "rest" is what a close finds).

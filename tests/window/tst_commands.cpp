@@ -113,27 +113,27 @@ private slots:
     {
         StoppedFixture f;
         frmSetup &d = f.openSetup();
-        QVERIFY(!f.window->isEnabled() && !d.txtInterfaceName->isEnabled());
-        d.cmdEdit->click();
+        QVERIFY(!f.window->isEnabled() && !control<QLineEdit>(d, "txtInterfaceName")->isEnabled());
+        control<QPushButton>(d, "cmdEdit")->click();
         const QByteArray before = f.settingsFile();
-        d.txtMSASegment->setText(QString(FileChannel::kMostInput, u'|'));  // more than a start reads back
-        d.cmdSave->click();
-        QVERIFY(f.port.boxes.value(0).startsWith(u"The settings are too long") && d.cmdSave->isEnabled());
+        control<QLineEdit>(d, "txtMSASegment")->setText(QString(FileChannel::kMostInput, u'|'));  // more than a start reads back
+        control<QPushButton>(d, "cmdSave")->click();
+        QVERIFY(f.port.boxes.value(0).startsWith(u"The settings are too long") && control<QPushButton>(d, "cmdSave")->isEnabled());
         QCOMPARE(f.settingsFile(), before);
-        d.txtMSASegment->setText(QStringLiteral("|AA|"));
-        d.txtInterfaceName->setText(QStringLiteral("West lab"));
-        d.chkShowCount->setChecked(true);
-        d.txtSTF[1]->setText(QStringLiteral("x"));
-        d.txtETF[2]->setText(QStringLiteral("7"));
-        d.chkAnswerEachMessage->setChecked(true);
-        d.cmdSave->click();
+        control<QLineEdit>(d, "txtMSASegment")->setText(QStringLiteral("|AA|"));
+        control<QLineEdit>(d, "txtInterfaceName")->setText(QStringLiteral("West lab"));
+        control<QCheckBox>(d, "chkShowCount")->setChecked(true);
+        control<QLineEdit>(d, "txtSTF(1)")->setText(QStringLiteral("x"));
+        control<QLineEdit>(d, "txtETF(2)")->setText(QStringLiteral("7"));
+        control<QCheckBox>(d, "chkAnswerEachMessage")->setChecked(true);
+        control<QPushButton>(d, "cmdSave")->click();
         const QByteArray file = f.settingsFile();
         QVERIFY(file.endsWith("\r\n0\r\n[Answer Each Message]\r\nOn\r\n"));
         QCOMPARE(valueAfter(file, "[Interface Name]") + valueAfter(file, "[Show Transaction Count]"), "West lab" + printForm(1));
         QVERIFY(file.contains("[Start of Text]\r\n11\r\nx\r\n0"));
-        QCOMPARE(d.txtSTF[1]->text() + d.txtETF[2]->text(), QStringLiteral("07"));
+        QCOMPARE(control<QLineEdit>(d, "txtSTF(1)")->text() + control<QLineEdit>(d, "txtETF(2)")->text(), QStringLiteral("07"));
         QTRY_COMPARE(f.window->windowTitle(), QStringLiteral("West lab "));  // no count yet
-        d.cmdExit->click();
+        control<QPushButton>(d, "cmdExit")->click();
         QVERIFY(f.window->isEnabled());
     }
 
@@ -145,17 +145,17 @@ private slots:
         frmSetup &d = f.openSetup();
         d.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&d));
-        d.cmdEdit->click();
+        control<QPushButton>(d, "cmdEdit")->click();
         f.port.chosenFiles = {QString(), f.file("chosen.txt"), f.file("corvconf.ini")};
         for (int tab = 1; tab <= 3; ++tab) {  // cancelled, chosen, refused
-            d.chkShowCount->setFocus();
-            QTest::keyClick(d.chkShowCount, Qt::Key_Tab);
+            control<QCheckBox>(d, "chkShowCount")->setFocus();
+            QTest::keyClick(control<QCheckBox>(d, "chkShowCount"), Qt::Key_Tab);
             QCOMPARE(f.port.choosers, tab);
-            QCOMPARE(d.txtLogfileLocation->text(), tab == 1 ? f.dataPath() : f.file("chosen.txt"));
+            QCOMPARE(control<QLineEdit>(d, "txtLogfileLocation")->text(), tab == 1 ? f.dataPath() : f.file("chosen.txt"));
         }
         const QByteArray before = f.settingsFile();
-        d.txtLogfileLocation->setText(f.file("ifreport.txt"));
-        d.cmdSave->click();
+        control<QLineEdit>(d, "txtLogfileLocation")->setText(f.file("ifreport.txt"));
+        control<QPushButton>(d, "cmdSave")->click();
         QCOMPARE(f.port.boxes, QStringList(2, kDataFileNotOpened));
         QCOMPARE(f.settingsFile(), before);
     }

@@ -3,7 +3,7 @@
 // operator sees of them.
 #include <QtTest>
 
-#include <QClipboard>
+#include <QPlainTextEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,11 +17,11 @@
 #include "forms/frm_setup.h"
 #include "forms/program_files.h"
 #include "platform/file_channel.h"
-#include "platform/qt_operator_port.h"
+#include "widgets/qt_operator_port.h"
 #include "widgets/arrival_viewer.h"
-#include "widgets/frame_texts.h"
-#include "widgets/receive_area.h"
-#include "widgets/received_data_model.h"
+#include "widgets/paced_texts.h"
+#include "feed/receive_area.h"
+#include "feed/received_data_model.h"
 #include "widgets/received_data_view.h"
 #include "window_fixture.h"
 
@@ -58,10 +58,15 @@ private slots:
         }
         QCOMPARE(f.dataFile(), stored);
         QCOMPARE(w.findChild<ReceivedDataModel *>()->arrival(0).bytes, everyByte);
-        QTRY_COMPARE(control<QLineEdit>(w, "txtItemCount")->text(), QStringLiteral("11"));  // within a frame
+        QTRY_COMPARE(control<QLineEdit>(w, "txtItemCount")->text(), QStringLiteral("11"));  // within a paint interval
         QCOMPARE(control<QLineEdit>(w, "txtSendData")->text(),
                  QStringLiteral("<VT>MSH|^~\\&|||||200503050907||ACK|||||||||<CR>MSA|AA||||||<FS><CR>"));
         QTRY_COMPARE(f.seam().shownPicture(), Picture::Connect);  // the icon's flash ends
+        frmSetup &setup = f.seam().setup();  // an answer after a setup save follows it
+        control<QPushButton>(setup, "cmdEdit")->click();
+        control<QLineEdit>(setup, "txtMSASegment")->setText(QStringLiteral("|AE|"));
+        control<QPushButton>(setup, "cmdSave")->click();
+        QVERIFY(f.sender.exchange("MSH|12", kAckSize - 5).endsWith("\rMSA|AE|\x1c\r"));
     }
 
     // Message mode: each message answered with its id, however reads join or
@@ -109,7 +114,7 @@ private slots:
         QFETCH(bool, stored);
         WindowFixture f;
         QVERIFY(f.startAndConnect(changes));
-        f.port.outOfMemoryAtNextClock = outOfMemory;
+        f.port.outOfMemoryAtClock = outOfMemory ? 2 : 0;  // the row's time, then the answer's stamp
         f.sender.send("MSH|not answered");
         QVERIFY(f.sender.waitUntilDropped());
         QCOMPARE(f.sender.received, QByteArray());
@@ -200,65 +205,19 @@ private slots:
         QVERIFY(f.startAndConnect({{"[Logfile Location]", path.toLatin1()}}));  // the start goes on
         QCOMPARE(f.port.boxes, QStringList{kDataFileNotOpened});
         frmSetup &setup = f.seam().setup();
-        QVERIFY(!f.window->isEnabled() && setup.isVisible() && setup.cmdSave->isEnabled());
+        QVERIFY(!f.window->isEnabled() && setup.isVisible() && control<QPushButton>(setup, "cmdSave")->isEnabled());
         f.sender.send("MSH|refused");
         QVERIFY(f.sender.waitUntilDropped());
         QCOMPARE(f.sender.received, QByteArray());
         for (const char *own : {"corvconf.ini", "ifreport.txt", "iferrors.txt"})
             QVERIFY(!readBytes(f.file(own)).contains("MSH|refused"));
-        QCOMPARE(setup.txtLogfileLocation->text(), f.file("chosen.txt"));  // kept after later cancels
-        setup.cmdSave->click();
-        setup.cmdExit->click();
+        QCOMPARE(control<QLineEdit>(setup, "txtLogfileLocation")->text(), f.file("chosen.txt"));  // kept after later cancels
+        control<QPushButton>(setup, "cmdSave")->click();
+        control<QPushButton>(setup, "cmdExit")->click();
         Sender again;
         QVERIFY(again.connectTo(f.listenPort));
         QCOMPARE(again.exchange("MSH|stored"), kDefaultAck);
         QCOMPARE(readBytes(f.file("chosen.txt")), QByteArray("MSH|stored\r\n"));
-    }
-
-    // Outer sizes in twips: up to the limits nothing changes; just above them the list stays at 0.
-    void receiveAreaRule()
-    {
-        QVERIFY(!receiveAreaFor(1000, 8730) && !receiveAreaFor(9540, 5200));
-        const auto area = [](int width, int height) {
-            const ReceiveArea a = receiveAreaFor(width, height).value();
-            return QList<int>{a.frameWidth, a.frameHeight, a.listWidth, a.listHeight};
-        };
-        QCOMPARE(area(9540, 8730), QList<int>({8655, 3615, 8415, 3255}));
-        QCOMPARE(area(1001, 8730), QList<int>({116, 3615, 0, 3255}));
-        QCOMPARE(area(9540, 5201), QList<int>({8655, 86, 8415, 0}));
-    }
-
-    // Rows keep where their bytes went, not the bytes: what is shown and
-    // opened comes back from the data file, or says plainly that it cannot.
-    void rowsComeBackFromTheDataFileOrSaySo()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("data.txt"));
-        const QByteArray long3000 = QByteArray(3000, 'x');
-        FileChannel data, device;
-        data.openAppend(path);
-        device.openAppend(QStringLiteral("/dev/null"));  // cannot give arrivals back
-        ReceivedDataModel model;
-        for (FileChannel *file : {&data, &data, &device})
-            model.setRowArrival(model.appendEmptyRow(), model.rowCount(), long3000, file->path(), file->writeLine(long3000));
-        const int unstored = model.appendEmptyRow();  // storing it failed
-        QCOMPARE(model.arrival(1).bytes, long3000);
-        QCOMPARE(model.displayText(2, 4), QStringLiteral("xxxx\u2026"));
-        QVERIFY(model.arrival(2).problem.contains(u"first 256 bytes"));
-        QVERIFY(model.displayText(unstored, 99).isEmpty() && !model.arrival(unstored).problem.isEmpty());
-        const QByteArray file = readBytes(path);
-        const auto gone = [&] {
-            return model.arrival(1).problem.contains(u"no longer") && model.displayText(1, 99).startsWith(u"(no longer");
-        };
-        for (const QByteArray &changed : {QByteArray(file).replace(file.size() - 9, 3, "xyx"), file.left(30), QByteArray()}) {
-            writeBytes(path, changed);  // rewritten, cut short, emptied
-            QVERIFY(gone());
-            writeBytes(path, file);
-            QVERIFY(!gone());
-        }
-        QVERIFY(QFile::remove(path) && gone());
-        model.clear();
-        QCOMPARE(model.rowCount(), 0);
     }
 
     // The viewer: one segment a line, positions, the shown text copied and
@@ -276,10 +235,11 @@ private slots:
                 viewer.reset(opened);
         }
         QVERIFY(viewer);
-        QCOMPARE(viewer->shownText(), QStringLiteral("<VT>MSH|^~\\&|\u00e9<CR>\nPID|1<FS><CR>"));
-        QCOMPARE(viewer->positionAt(int(viewer->shownText().indexOf(u"1"))), QStringLiteral("PID-1.1"));
+        const QString shown = control<QPlainTextEdit>(*viewer, "text")->toPlainText();
+        QCOMPARE(shown, QStringLiteral("<VT>MSH|^~\\&|\u00e9<CR>\nPID|1<FS><CR>"));
+        QCOMPARE(viewer->positionAt(int(shown.indexOf(u"1"))), QStringLiteral("PID-1.1"));
         viewer->copyShownText();
-        QCOMPARE(QApplication::clipboard()->text(), viewer->shownText());
+        QCOMPARE(f.port.clipboard, shown);
         QVERIFY(viewer->saveTo(f.file("saved.hl7")));
         QCOMPARE(readBytes(f.file("saved.hl7")), arrival);
         for (const QString &own : {f.dataPath(), f.file("corvconf.ini"), f.file("ifreport.txt")}) {
@@ -293,13 +253,14 @@ private slots:
     void listFollowsNewRowsOnlyFromTheBottom()
     {
         ReceivedDataModel model;
-        ReceivedDataView view;
+        ScriptedPort port{QString()};
+        ReceivedDataView view(port);
         view.setModel(&model);
         view.resize(400, 200);
         view.show();
         const auto append = [&](int count) {
             for (int i = 0; i < count; ++i)
-                model.setRowArrival(model.appendEmptyRow(), model.rowCount(), "row", {}, -1);
+                model.setRowArrival(model.appendEmptyRow({}), model.rowCount(), "row", {}, -1);
         };
         const auto lastRowInSight = [&] { return view.firstVisibleRow() + view.visibleRowCount() >= model.rowCount(); };
         append(200);
@@ -316,7 +277,7 @@ private slots:
     void textsReachTheScreenOnceAFrameLatestFirst()
     {
         QLineEdit box;
-        FrameTexts texts(10, nullptr);
+        PacedTexts texts(10, nullptr);
         texts.show(&box, QStringLiteral("1"));
         texts.show(&box, QStringLiteral("2"));
         QCOMPARE(box.text() + texts.text(&box), QStringLiteral("2"));  // not yet shown, but known
@@ -332,7 +293,7 @@ private slots:
     {
         QWidget window;
         window.winId();
-        FrameTexts(10, nullptr).showNow(&window, QStringLiteral("Lab [*] 2"));
+        PacedTexts(10, nullptr).showNow(&window, QStringLiteral("Lab [*] 2"));
         QCOMPARE(window.windowHandle()->title(), QStringLiteral("Lab [*] 2"));
         QString boxTitle;
         QTimer::singleShot(0, [&] {

@@ -93,7 +93,7 @@ private slots:
         QVERIFY(f.load());
         QCOMPARE(f.settingsFile(), settings);
         QCOMPARE(f.window->windowTitle(), QStringLiteral("Twenty-two characters"));
-        QLineEdit *name = f.seam().setup().txtInterfaceName, *code = f.seam().setup().txtSTF[0];
+        QLineEdit *name = control<QLineEdit>(f.seam().setup(), "txtInterfaceName"), *code = control<QLineEdit>(f.seam().setup(), "txtSTF(0)");
         name->setEnabled(true);
         code->setEnabled(true);
         name->setText(QStringLiteral("Seventeen chars.."));

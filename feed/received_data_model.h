@@ -35,8 +35,8 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Adds an empty row at the end, stamped with the time, and gives its index.
-    int appendEmptyRow();
+    // Adds an empty row at the end, stamped with when it was received, and gives its index.
+    int appendEmptyRow(const QDateTime &received);
     // Fills a row: the arrival's count and bytes, and where its line starts
     // in the data file (-1 where the file cannot give it back).
     void setRowArrival(int row, qint32 number, QByteArrayView bytes, const QString &dataFile, qint64 offset);

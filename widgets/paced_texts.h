@@ -8,17 +8,20 @@
 class QWidget;
 
 // Texts that change with every arrival (the counter, the last answer and
-// its time, the caption with the count) reach the screen once per frame:
+// its time, the caption with the count) reach the screen once per paint interval:
 // laying out a box's text costs more than taking in, storing and answering
 // the arrival itself. What a box or caption is to show is known at once.
 //
 // A target is a QLineEdit (its text) or a window (its caption).
-class FrameTexts final : public QObject {
+class PacedTexts final : public QObject {
 public:
-    FrameTexts(int frameMs, QObject *parent);
+    PacedTexts(int intervalMs, QObject *parent);
 
-    // Shown with the next frame; a later text for the same target wins.
+    // Shown at the next paint; a later text for the same target wins.
     void show(QWidget *target, const QString &text);
+    // Bytes shown by the visible-text rule at the next paint: only the last
+    // of many answers is ever turned into text.
+    void showVisible(QWidget *target, const QByteArray &bytes);
     // Shown now, dropping any text still waiting for that target.
     void showNow(QWidget *target, const QString &text);
     // The text the target shows, or is about to.
@@ -31,5 +34,6 @@ private:
     static QString current(const QWidget *target);
 
     QHash<QWidget *, QString> m_waiting;
-    QTimer m_frame;
+    QHash<QWidget *, QByteArray> m_waitingBytes;
+    QTimer m_paint;
 };

@@ -1,4 +1,4 @@
-#include "widgets/received_data_model.h"
+#include "feed/received_data_model.h"
 
 #include "formats/visible_text.h"
 #include "platform/file_channel.h"
@@ -56,11 +56,11 @@ QVariant ReceivedDataModel::headerData(int section, Qt::Orientation orientation,
     return {};
 }
 
-int ReceivedDataModel::appendEmptyRow()
+int ReceivedDataModel::appendEmptyRow(const QDateTime &received)
 {
     const int row = int(m_rows.size());
     beginInsertRows({}, row, row);
-    m_rows.emplace_back().receivedMs = QDateTime::currentMSecsSinceEpoch();
+    m_rows.emplace_back().receivedMs = received.toMSecsSinceEpoch();
     endInsertRows();
     return row;
 }

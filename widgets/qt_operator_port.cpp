@@ -1,10 +1,12 @@
-#include "platform/qt_operator_port.h"
+#include "widgets/qt_operator_port.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "platform/window_title.h"
+#include "formats/window_title.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +30,23 @@ QString QtOperatorPort::ChooseFile()
 {
     return QFileDialog::getSaveFileName(nullptr, QString(), QString(), QString(), nullptr,
                                         QFileDialog::DontConfirmOverwrite);
+}
+
+// A dialog of that window only, answered whenever the operator likes: the
+// main window and reception go on meanwhile.
+void QtOperatorPort::ChooseFileToSave(QObject *over, const QString &title, std::function<void(const QString &)> chosen)
+{
+    auto *dialog = new QFileDialog(qobject_cast<QWidget *>(over), title);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setWindowModality(Qt::WindowModal);
+    QObject::connect(dialog, &QFileDialog::fileSelected, over, std::move(chosen));
+    dialog->open();
+}
+
+void QtOperatorPort::SetClipboardText(const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
 }
 
 void QtOperatorPort::EndNow()

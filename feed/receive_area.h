@@ -2,7 +2,7 @@
 
 #include <optional>
 
-// How the received-data frame and its list follow the window, all in twips.
+// How the received-data group box (fraReceive) and its list follow the window, all in twips.
 struct ReceiveArea {
     int frameWidth;
     int frameHeight;

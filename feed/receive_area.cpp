@@ -1,4 +1,4 @@
-#include "widgets/receive_area.h"
+#include "feed/receive_area.h"
 
 #include <algorithm>
 
