@@ -1,6 +1,7 @@
 #include "feed/received_data_model.h"
 
 #include "formats/visible_text.h"
+#include "platform/failure.h"
 #include "platform/file_channel.h"
 
 namespace {
@@ -100,8 +101,13 @@ ReceivedDataModel::Lookup ReceivedDataModel::lookUp(const Row &row, qsizetype ma
     const QString &path = m_files[row.file];
     const qsizetype length = row.length;
     const qsizetype tail = tailStart(length);
-    bytes = readRange(path, row.offset, qMin(length, qMax(maxBytes, kSampled)));
-    const QByteArray end = readRange(path, row.offset + tail, length - tail + 2);
+    QByteArray end;
+    try {
+        bytes = readRange(path, row.offset, qMin(length, qMax(maxBytes, kSampled)));
+        end = readRange(path, row.offset + tail, length - tail + 2);
+    } catch (const Failure &) {
+        return Lookup::Gone;
+    }
     const qsizetype head = qMin(kSampled, length);
     if (bytes.size() < qMin(length, qMax(maxBytes, kSampled)) || end.size() != length - tail + 2
         || !end.endsWith("\r\n") || sampledChecksum(QByteArrayView(bytes).first(head), QByteArrayView(end).chopped(2)) != row.checksum)

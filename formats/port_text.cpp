@@ -6,6 +6,16 @@
 
 #include "formats/basic_numbers.h"
 
+qint32 portNumberOf(QStringView text)
+{
+    return roundToLong(leadingNumber(text));
+}
+
+QString shownPort(QStringView setting)
+{
+    return shortestDecimal(leadingNumber(setting));
+}
+
 PortText checkPortText(QStringView text)
 {
     // The range is judged on the leading number as the start-up reads the

@@ -18,9 +18,9 @@ const AckParts &frmInterface::answerParts()
     sources.beforeDate = settings.strAckBeforeDate;
     sources.afterDate = settings.strAckAfterDate;
     sources.msaSegment = settings.strMSASegment;
-    if (!m_ack || m_ack->first != sources)
-        m_ack.emplace(sources, ackParts(sources));
-    return m_ack->second;
+    if (!m_answerParts || m_answerParts->first != sources)
+        m_answerParts.emplace(sources, ackParts(sources));
+    return m_answerParts->second;
 }
 
 // Answering one message, its control id goes into MSA-2.

@@ -168,9 +168,16 @@ void frmInterface::endConfirmed()
     m_port.EndNow();
 }
 
+// Only the exact text "True" asks. The menu's check mark reads the setting
+// as a truth value at start-up ("true", -1 are on too), a reading of its own.
+bool frmInterface::asksBeforeExit() const
+{
+    return settings.strExitWarning == QLatin1String("True");
+}
+
 void frmInterface::cmdExit_Click()
 {
-    exitProgram(settings.strExitWarning == QLatin1String("True"));
+    exitProgram(asksBeforeExit());
 }
 
 // A termination signal always ends the program: it closes what is open and
@@ -229,7 +236,7 @@ void frmInterface::exitProgram(bool ask)
 
 bool frmInterface::Form_QueryUnload()
 {
-    if (settings.strExitWarning == QLatin1String("True")
+    if (asksBeforeExit()
         && m_port.MsgBox(kExitQuestion, kExitTitle, OperatorPort::Buttons::YesNo, OperatorPort::Default::Second,
                          OperatorPort::Icon::Question)
                != OperatorPort::Answer::Yes)
@@ -240,7 +247,7 @@ bool frmInterface::Form_QueryUnload()
 
 void frmInterface::Form_Unload()
 {
-    if (settings.strExitWarning == QLatin1String("True"))
+    if (asksBeforeExit())
         endConfirmed();  // the operator has answered already
     cmdExit_Click();
 }

@@ -62,9 +62,12 @@ public:
     void Winsock_Error(qint16 Index, qint16 Number, const QString &Description, qint32 Scode, const QString &Source,
                        const QString &HelpFile, qint32 HelpContext, bool *CancelDisplay);
 
-    // The commands of the buttons and menus. Start from a button or menu
-    // item reports a failure in a box and leaves the window stopped, ready
-    // for another try.
+    // The commands of the buttons and menus. The Start button and menu item
+    // run the start operation, cmdStart_Click, through startReportingFailure:
+    // the operation itself has no failure handling (start-up and the
+    // recoveries that run it see its failures), while from the operator a
+    // failure is told in a box and leaves the window stopped, ready for
+    // another try. The recoveries that restart the listener use it too.
     void startReportingFailure();
     void cmdStop_Click();
     void cmdExit_Click();
@@ -144,6 +147,7 @@ private:
     // The enabled flags of the buttons and menu items for one state.
     enum class Arrangement { Started, Stopped, EditingPort, PortSaved };
     void arrange(Arrangement arrangement);
+    bool asksBeforeExit() const;
     void exitProgram(bool ask);
     // Ending after the operator agreed: no report line, the program ends at once.
     void endConfirmed();
@@ -197,7 +201,9 @@ private:
     FileChannel m_dataFile;
     QPointer<frmSetup> m_setup;
     MessageFramer m_framer;  // the connection's message not yet complete, in message mode
-    std::optional<std::pair<AckSources, AckParts>> m_ack;  // the answer's parts, with what they were built from
+    // What every answer is built from, with the sources it was built from: the answer
+    // itself is strSend2 alone.
+    std::optional<std::pair<AckSources, AckParts>> m_answerParts;
     PacedTexts *m_pacedTexts;
     std::array<QIcon, 7> m_pictures;
     Picture m_shownPicture = Picture::Program;
@@ -235,7 +241,7 @@ private:
     ReceivedDataModel *receivedData;
     QLabel *lblFileCounter;
     QLabel *lblDataFile;
-    QLabel *lblErrorFile;
+    QLabel *lblErrorFile;  // "open"/"closed" of the report file: the system's name, kept
 
     // Menus
     QMenu *mnuFile;

@@ -5,19 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "formats/basic_numbers.h"
+#include "formats/port_text.h"
 #include "formats/report_lines.h"
 #include "widgets/paced_texts.h"
-
-namespace {
-
-// A port box's text as the socket takes it: its leading number, rounded to 32 bits.
-qint32 portOf(const QLineEdit *box)
-{
-    return roundToLong(leadingNumber(box->text()));
-}
-
-}  // namespace
 
 // The start operation has no failure handling of its own: a failure leaves
 // the remaining steps undone and goes back to whoever started it.
@@ -36,13 +26,13 @@ void frmInterface::cmdStart_Click()
 
 void frmInterface::configureAndListen()
 {
-    Winsock.setRemotePort(0, portOf(txtRemotePort));
+    Winsock.setRemotePort(0, portNumberOf(txtRemotePort->text()));
     Winsock.setProtocol(0, 0);
-    Winsock.setLocalPort(0, portOf(txtLocalPort));
+    Winsock.setLocalPort(0, portNumberOf(txtLocalPort->text()));
     Winsock.Listen(0);
     // Port 0 lets the system pick one; the box shows which, so that a sender
     // can be pointed at it, and the restarts of this run keep it.
-    if (portOf(txtLocalPort) == 0)
+    if (portNumberOf(txtLocalPort->text()) == 0)
         txtLocalPort->setText(QString::number(Winsock.LocalPort(0)));
 }
 
@@ -155,11 +145,11 @@ void frmInterface::Winsock_Close(qint16 Index)
             step = 7;
             txtInterfaceStatus->setText(QStringLiteral("Connection closed.Waiting for reconnect."));
             step = 8;
-            Winsock.setRemotePort(0, portOf(txtRemotePort));
+            Winsock.setRemotePort(0, portNumberOf(txtRemotePort->text()));
             step = 10;
             Winsock.setProtocol(0, 0);
             step = 11;
-            Winsock.setLocalPort(0, portOf(txtLocalPort));
+            Winsock.setLocalPort(0, portNumberOf(txtLocalPort->text()));
             step = 12;
             Winsock.Listen(0);
             step = 13;

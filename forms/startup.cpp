@@ -6,6 +6,7 @@
 
 #include "forms/program_files.h"
 #include "formats/basic_numbers.h"
+#include "formats/port_text.h"
 #include "widgets/paced_texts.h"
 #include "forms/frm_setup.h"
 #include "feed/received_data_model.h"
@@ -26,7 +27,7 @@ void frmInterface::Form_Load()
             ReadProgramInformation();
             m_pacedTexts->showNow(this, Setup().interfaceName());
             receivedData->clear();
-            const QString port = shortestDecimal(leadingNumber(settings.strPort));
+            const QString port = shownPort(settings.strPort);
             txtRemotePort->setText(port);
             txtLocalIPAddress->setText(Winsock.LocalIP());
             txtLocalPort->setText(port);

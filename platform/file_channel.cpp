@@ -83,7 +83,13 @@ int openChecked(const QString &path, int flags, bool devicesAllowed)
         ::close(fd);
         raise(err::PathFileAccess);
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // Blocking again for the writes, which must reach the system whole.
+    const int opened = ::fcntl(fd, F_GETFL);
+    if (opened < 0 || ::fcntl(fd, F_SETFL, opened & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ::close(fd);
+        throw failureFromErrno(error);
+    }
     return fd;
 }
 
@@ -145,25 +151,29 @@ void writeWholeFile(const QString &path, QByteArrayView bytes)
 
 QByteArray readRange(const QString &path, qint64 offset, qsizetype length)
 {
-    const int fd = ::open(encodedPath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return {};
+    const int fd = openChecked(path, O_RDONLY, false);
     QByteArray bytes;
+    int error = 0;
     struct stat status;
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && offset >= 0 && offset < status.st_size) {
+    if (::fstat(fd, &status) != 0)
+        error = errno;
+    else if (offset >= 0 && offset < status.st_size) {
         bytes.resize(qMin<qint64>(length, status.st_size - offset));
         qsizetype got = 0;
         while (got < bytes.size()) {
             const ssize_t n = ::pread(fd, bytes.data() + got, size_t(bytes.size() - got), offset + got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
+            if (n > 0)
+                got += n;
+            else if (n == 0 || errno != EINTR) {
+                error = n < 0 ? errno : 0;
                 break;
-            got += n;
+            }
         }
         bytes.truncate(got);
     }
     ::close(fd);
+    if (error != 0)
+        throw failureFromErrno(error);
     return bytes;
 }
 
@@ -367,15 +377,19 @@ qsizetype FileChannel::writeAll(std::span<const QByteArrayView> parts)
 
 // Takes a failed line's first `written` bytes back out of the file, but
 // only while the file still ends with them: a line another writer appended
-// since is never cut. Where the take-back fails, the next line begins anew.
+// since is never cut.
 void FileChannel::takeBack(qsizetype written)
 {
     const off_t end = ::lseek(m_fd, 0, SEEK_CUR);  // appending leaves it after this write's bytes
     struct stat status;
     if (written == 0 || end < written || ::fstat(m_fd, &status) != 0 || status.st_size != end)
         return;
-    while (::ftruncate(m_fd, end - written) != 0 && errno == EINTR) {
-    }
+    // Where even this fails, the torn bytes stay; the line after them then
+    // begins anew, as after any line that does not end.
+    int truncated;
+    do
+        truncated = ::ftruncate(m_fd, end - written);
+    while (truncated != 0 && errno == EINTR);
 }
 
 void FileChannel::close()

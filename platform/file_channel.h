@@ -90,7 +90,8 @@ bool sameFile(const QString &first, const QString &second);
 void writeWholeFile(const QString &path, QByteArrayView bytes);
 
 // Up to `length` bytes of a regular file from `offset`, read without keeping
-// the file open; fewer where the file ends sooner, none where it cannot be read.
+// the file open; fewer where the file ends sooner. A file that cannot be read
+// raises its failure, as a channel does.
 QByteArray readRange(const QString &path, qint64 offset, qsizetype length);
 
 // The items of a file's content: one per line (a line ends at CR LF, LF or CR),

@@ -154,6 +154,13 @@ SocketSet::Element &SocketSet::element(qint16 index) const
     return *found->second;
 }
 
+// The element at `index` when it is in `state`; none otherwise.
+SocketSet::Element *SocketSet::elementIn(qint16 index, State state) const
+{
+    const auto found = m_elements.find(index);
+    return found != m_elements.end() && found->second->state == state ? found->second.get() : nullptr;
+}
+
 SocketSet::Element &SocketSet::closedElement(qint16 index) const
 {
     Element &e = element(index);
@@ -263,8 +270,9 @@ void SocketSet::Accept(qint16 index, qint32 requestId)
     if (requestId != m_pendingRequest)
         raiseSocket(err::SocketInvalidOperation);
     m_pendingRequest = -1;
-    const int on = 1;
-    ::setsockopt(requestId, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);  // answers leave at once
+    const int on = 1;  // answers leave at once
+    if (::setsockopt(requestId, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) != 0)
+        raiseSocket(socketNumberOf(errno));
     e.fd = requestId;
     e.state = State::Connected;
     e.connection = ++m_lastConnection;
@@ -364,47 +372,48 @@ void SocketSet::SendData(qint16 index, QByteArrayView data)
     Element &e = element(index);
     if (e.state != State::Connected)
         raiseSocket(err::SocketWrongState);
-    if (!e.outgoing.isEmpty()) {
-        e.outgoing.append(data);
-    } else {
-        qsizetype sent = 0;
-        while (sent < data.size()) {
-            const ssize_t n = ::send(e.fd, data.data() + sent, size_t(data.size() - sent), MSG_NOSIGNAL);
-            if (n >= 0) {
-                sent += n;
-                continue;
-            }
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
-                break;
-            raiseSocket(socketNumberOf(errno));
-        }
-        if (sent == data.size())
-            return;
-        e.outgoing = data.sliced(sent).toByteArray();
-        e.writable->setEnabled(true);
-    }
-    if (e.outgoing.size() > kMostUnsent && !e.throttled) {
-        e.throttled = true;
-        updateReading(e);
-    }
+    e.outgoing.append(data);
+    if (const int error = sendWaiting(e))
+        raiseSocket(socketNumberOf(error));
 }
 
-qsizetype SocketSet::unsentBytes(qint16 index) const
+// The one send loop: hands what waits to the network until it takes no
+// more. What is left goes when the socket can take it again; meanwhile, past
+// the bound, nothing more is read from the peer. Gives a failure's errno.
+int SocketSet::sendWaiting(Element &e)
 {
-    return element(index).outgoing.size();
+    qsizetype sent = 0;
+    int error = 0;
+    while (sent < e.outgoing.size()) {
+        const ssize_t n = ::send(e.fd, e.outgoing.constData() + sent, size_t(e.outgoing.size() - sent), MSG_NOSIGNAL);
+        if (n >= 0)
+            sent += n;
+        else if (errno != EINTR) {
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                error = errno;
+            break;
+        }
+    }
+    e.outgoing.remove(0, sent);
+    if (error != 0)
+        e.outgoing.clear();
+    const bool waiting = !e.outgoing.isEmpty();
+    e.writable->setEnabled(waiting);
+    const bool throttled = waiting && (e.throttled || e.outgoing.size() > kMostUnsent);  // until all is gone
+    if (e.throttled != throttled) {
+        e.throttled = throttled;
+        updateReading(e);
+    }
+    return error;
 }
 
 void SocketSet::onAcceptable(qint16 index)
 {
     for (;;) {
-        const auto found = m_elements.find(index);
-        if (found == m_elements.end() || found->second->state != State::Listening)
+        Element *listening = elementIn(index, State::Listening);
+        if (!listening || holdBack(*listening))
             return;
-        Element &e = *found->second;
-        if (holdBack(e))
-            return;
+        Element &e = *listening;
         const int fd = ::accept4(e.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
@@ -426,12 +435,10 @@ void SocketSet::onAcceptable(qint16 index)
 
 void SocketSet::onReadable(qint16 index)
 {
-    const auto found = m_elements.find(index);
-    if (found == m_elements.end() || found->second->state != State::Connected)
+    Element *connected = elementIn(index, State::Connected);
+    if (!connected || holdBack(*connected))
         return;
-    Element &e = *found->second;
-    if (holdBack(e))
-        return;
+    Element &e = *connected;
     bool peerClosed = false;
     int error = std::exchange(e.sendError, 0);
     char buffer[64 * 1024];
@@ -474,28 +481,12 @@ void SocketSet::onReadable(qint16 index)
 
 void SocketSet::onWritable(qint16 index)
 {
-    const auto found = m_elements.find(index);
-    if (found == m_elements.end() || found->second->state != State::Connected)
+    Element *connected = elementIn(index, State::Connected);
+    if (!connected)
         return;
-    Element &e = *found->second;
-    while (!e.outgoing.isEmpty()) {
-        const ssize_t n = ::send(e.fd, e.outgoing.constData(), size_t(e.outgoing.size()), MSG_NOSIGNAL);
-        if (n >= 0) {
-            e.outgoing.remove(0, n);
-            continue;
-        }
-        if (errno == EINTR)
-            continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK)
-            return;
-        // The reading side reports it, as an event of its own, in its turn.
-        e.sendError = errno;
-        e.outgoing.clear();
-        break;
-    }
-    e.writable->setEnabled(false);
-    e.throttled = false;
-    updateReading(e);
+    // A failure is reported by the reading side, as an event of its own, in its turn.
+    if (const int error = sendWaiting(*connected))
+        connected->sendError = error;
 }
 
 void SocketSet::releaseParkedListener()

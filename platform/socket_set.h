@@ -57,7 +57,7 @@ public:
     void setProtocol(qint16 index, qint32 protocol);
     qint32 LocalPort(qint16 index) const;
     // The host's first IPv4 address that is not loopback, else 127.0.0.1;
-    // the same for every element, since the listener takes every address.
+    // the one shown for every element, since the listener takes every address.
     QString LocalIP() const;
     State state(qint16 index) const;
 
@@ -65,22 +65,20 @@ public:
     // where the machine has no IPv6); port 0 lets the system pick one, which
     // LocalPort then reports. A port in use fails with 10048.
     void Listen(qint16 index);
-    // Closing a listening element and listening again on the same port while
-    // one event is handled (a sender closes, the listener starts over) keeps
-    // the port open throughout, so a sender that reconnects at once is not
-    // refused; a listener not taken up again closes once the event is done.
     // Takes over the connection of a request. A request that nobody accepts
     // while its event is being handled is closed.
     void Accept(qint16 index, qint32 requestId);
-    // Closing a closed element is no failure.
+    // Closing a closed element is no failure. Closing a listening element and
+    // listening again on the same port while one event is handled (a sender
+    // closes, the listener starts over) keeps the port open throughout, so a
+    // sender that reconnects at once is not refused; a listener not taken up
+    // again closes once the event is done.
     void Close(qint16 index);
     // Every byte received on the element and not yet taken.
     QByteArray GetData(qint16 index);
     // Hands the bytes to the network at once; what the network cannot take
-    // yet is sent, in order, as soon as it can.
+    // yet is sent, in order, as soon as it can (one send loop serves both).
     void SendData(qint16 index, QByteArrayView data);
-    // Bytes handed to SendData that the network has not taken yet.
-    qsizetype unsentBytes(qint16 index) const;
 
 signals:
     void ConnectionRequest(qint16 index, qint32 requestId);
@@ -99,6 +97,7 @@ private:
 
     Element &element(qint16 index) const;
     Element &closedElement(qint16 index) const;
+    Element *elementIn(qint16 index, State state) const;
     void closeElement(Element &e);
     void watch(qint16 index, Element &e);
     // Reading goes on unless held back for the running event or for unsent answers.
@@ -109,6 +108,7 @@ private:
     void onAcceptable(qint16 index);
     void onReadable(qint16 index);
     void onWritable(qint16 index);
+    int sendWaiting(Element &e);
     void raiseError(qint16 index, qint32 number);
     void releaseParkedListener();
 

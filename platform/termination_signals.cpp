@@ -33,9 +33,12 @@ TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int signalNumber : kEnding)
-        ::sigaction(signalNumber, &action, nullptr);
-    std::signal(SIGXFSZ, SIG_IGN);
+    for (const int signalNumber : kEnding) {
+        if (::sigaction(signalNumber, &action, nullptr) != 0)
+            qFatal("cannot take signal %d", signalNumber);
+    }
+    if (std::signal(SIGXFSZ, SIG_IGN) == SIG_ERR)  // an oversized write becomes failure 61 instead
+        qFatal("cannot ignore SIGXFSZ");
 }
 
 TerminationSignals::~TerminationSignals()

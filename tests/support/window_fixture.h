@@ -78,6 +78,9 @@ public:
     bool ended = false;
 };
 
+// The box for a data file that cannot be opened or may not be used.
+inline const QString kLogfileNotOpened = QStringLiteral("The logfile could not be opened.\r\nVerify that the name is correct.");
+
 // A control of a window, found by its object name; a missing one ends the test.
 template <typename Control>
 Control *control(const QObject &window, const char *name)

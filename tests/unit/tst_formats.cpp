@@ -36,6 +36,7 @@ private slots:
             {"\xe9t\x80\x9c", QStringLiteral("\u00e9t<x80><x9C>")},
             {"\xc2\x85", QStringLiteral("\u00c2<x85>")},  // a control in UTF-8 stays bytes
             {"\xe2\x82|\xc0\xaf|\xed\xa0\x80", QStringLiteral("\u00e2<x82>|\u00c0\u00af|\u00ed\u00a0<x80>")},  // truncated, overlong, surrogate
+            {"\xe2\x80\xae|\xe2\x80\x8b", QStringLiteral("\u00e2<x80>\u00ae|\u00e2<x80><x8B>")},  // format characters never raw
         };
         for (const auto &[bytes, text] : shown)
             QCOMPARE(::visibleText(bytes), text);
@@ -52,7 +53,7 @@ private slots:
             {adt, "<VT>MSH|^~\\&|", "MSH-3.1"}, {adt, "<VT>MSH|^~\\&|LAB", ""},
             {adt, "<VT>MSH|^~\\&|LAB<CR>\nPID|1||4711~4712^^^A&", "PID-3(2).4.2"},
             {adt, "<VT>MSH|^~\\&|LAB<CR>\nPID|1||4711~4712^^^A&B||M\u00dc", "PID-5.1"},
-            {"MSH#$%@&#A$B\rPV1#X$Y", "MSH#$%@&#A$B<CR>\nPV1#X$", "PV1-1.2"}, {"PID|1|2", "PID|1", ""}};
+            {"MSH#$%@&#A$B\rPV1#X$Y", "MSH#$%@&#A$B<CR>\nPV1#X$", "PV1-1.2"}, {"MSH|^~\\&\rPID|1||4711^A~4712^B", "MSH|^~\\&<CR>\nPID|1||4711^A~4712^", "PID-3(2).2"}, {"PID|1|2", "PID|1", ""}};
         for (const auto &[arrival, before, position] : cases) {
             const MappedText lines = arrivalLines(arrival);
             QVERIFY2(lines.text.startsWith(before) && lines.byteOf.size() == lines.text.size(), qPrintable(lines.text));

@@ -7,9 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "formats/basic_numbers.h"
 #include "forms/frm_setup.h"
-#include "forms/program_files.h"
 #include "platform/file_channel.h"
 #include "window_fixture.h"
 
@@ -129,7 +127,7 @@ private slots:
         control<QPushButton>(d, "cmdSave")->click();
         const QByteArray file = f.settingsFile();
         QVERIFY(file.endsWith("\r\n0\r\n[Answer Each Message]\r\nOn\r\n"));
-        QCOMPARE(valueAfter(file, "[Interface Name]") + valueAfter(file, "[Show Transaction Count]"), "West lab" + printForm(1));
+        QCOMPARE(valueAfter(file, "[Interface Name]") + valueAfter(file, "[Show Transaction Count]"), QByteArray("West lab 1 "));
         QVERIFY(file.contains("[Start of Text]\r\n11\r\nx\r\n0"));
         QCOMPARE(control<QLineEdit>(d, "txtSTF(1)")->text() + control<QLineEdit>(d, "txtETF(2)")->text(), QStringLiteral("07"));
         QTRY_COMPARE(f.window->windowTitle(), QStringLiteral("West lab "));  // no count yet
@@ -156,7 +154,7 @@ private slots:
         const QByteArray before = f.settingsFile();
         control<QLineEdit>(d, "txtLogfileLocation")->setText(f.file("ifreport.txt"));
         control<QPushButton>(d, "cmdSave")->click();
-        QCOMPARE(f.port.boxes, QStringList(2, kDataFileNotOpened));
+        QCOMPARE(f.port.boxes, QStringList(2, kLogfileNotOpened));
         QCOMPARE(f.settingsFile(), before);
     }
 };

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "formats/report_lines.h"
 #include "window_fixture.h"
 
 namespace {
@@ -60,7 +59,7 @@ private slots:
         WindowFixture f;
         QVERIFY(f.startAndConnect());
         f.sender.reset();
-        const QByteArray record = crlfLines(errorRecordLines(10054, QStringLiteral("200503050907")));
+        const QByteArray record = " 10054 \r\n200503050907\r\n";
         QTRY_COMPARE(readBytes(f.file("iferrors.txt")), record);
         QTRY_COMPARE(f.reportLines().last(), stamped("Start requested."));
         Sender next;

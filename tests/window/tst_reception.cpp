@@ -12,10 +12,7 @@
 
 #include <sys/stat.h>
 
-#include "formats/basic_numbers.h"
-#include "formats/report_lines.h"
 #include "forms/frm_setup.h"
-#include "forms/program_files.h"
 #include "platform/file_channel.h"
 #include "widgets/qt_operator_port.h"
 #include "widgets/arrival_viewer.h"
@@ -32,7 +29,7 @@ const QByteArray kDefaultAck = QByteArray("\x0bMSH|^~\\&|||||200503050907||ACK||
 // The report's record of a failed arrival, after which the listener starts over.
 QList<QByteArray> failedArrival(int number, const char *description)
 {
-    return {"Error in Winsock_DataArrival.", printForm(number), description, "200503050907Stop requested.",
+    return {"Error in Winsock_DataArrival.", ' ' + QByteArray::number(number) + ' ', description, "200503050907Stop requested.",
             "200503050907Connection was stopped.", "200503050907Start requested."};
 }
 
@@ -145,11 +142,12 @@ private slots:
         QVERIFY(f.port.boxes[0].startsWith(QStringLiteral("An overflow error occurred.")));
         // Start-up ran again; automatic start was refused by the listening socket 0.
         QCOMPARE(f.port.boxes[1], QStringLiteral("Error in Form_Load.\r\nError number 40020\r\nPlease report this error."));
-        QVERIFY(f.reportLines().contains(textAndNumber("lngItemCount is ", 2147483647)));  // the counters are saved
+        QVERIFY(f.reportLines().contains("lngItemCount is  2147483647 "));  // the counters are saved
         QCOMPARE(f.dataFile().count("\r\n"), 2);
         QCOMPARE(again.received, QByteArray());
         QCOMPARE(w.findChild<ReceivedDataModel *>()->rowCount(), 0);  // start-up emptied the list
-        QCOMPARE(again.exchange("MSH|3"), kDefaultAck);  // socket 0 and the connection were kept
+        QCOMPARE(again.exchange("MSH|3"), kDefaultAck);  // socket 0 and the connection were kept, started
+        QVERIFY(control<QPushButton>(w, "cmdStop")->isEnabled());
     }
 
     // While the box of an arrival waits for the operator, 200 senders connect
@@ -203,7 +201,7 @@ private slots:
         QVERIFY(name != "fifo" || ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
         f.port.chosenFiles = {f.file("chosen.txt")};
         QVERIFY(f.startAndConnect({{"[Logfile Location]", path.toLatin1()}}));  // the start goes on
-        QCOMPARE(f.port.boxes, QStringList{kDataFileNotOpened});
+        QCOMPARE(f.port.boxes, QStringList{kLogfileNotOpened});
         frmSetup &setup = f.seam().setup();
         QVERIFY(!f.window->isEnabled() && setup.isVisible() && control<QPushButton>(setup, "cmdSave")->isEnabled());
         f.sender.send("MSH|refused");
