@@ -109,7 +109,7 @@ mkdir -p "$BUILD"
 # Two jobs at most: the machine is small and shared. Ninja itself, so that
 # ending it ends its compilers.
 if ! run_to "$WORK/build.log" cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release ||
-  ! run_to "$WORK/build.log" ninja -C "$BUILD" -j 2 corvane corvane_load reference_receiver window_stall; then
+  ! run_to "$WORK/build.log" ninja -C "$BUILD" -j 2 corvane corvane_load reference_receiver window_stall slow_reads; then
   cat "$WORK/build.log" "$WORK/build.log.err" >&2
   exit 2
 fi
@@ -247,16 +247,22 @@ measure_memory() {
   say "$round: $(grep -F "$tags scenario=memory " "$RESULTS" || true)"
 }
 
-# The window under the load generator's burst and lock-step traffic.
+# The window under the load generator's burst and lock-step traffic. With
+# a second argument, lock-step alone, once as it is and once with every read
+# of the data file slowed by 10 ms (bench/slow_reads): the rows in sight must
+# never hold up an arrival.
 measure_window() {
-  local tags="receiver=corvane pin=none round=window" dir=$WORK/window
+  local round=$1 count=$BURST preload=()
+  local tags="receiver=corvane pin=none round=$round" dir=$WORK/$round
   program_dir "$dir"
   cp "$BIN/window_stall" "$dir/"
+  [ "$round" = window ] || count=0
+  [ "$round" != window-slow ] || preload=(env LD_PRELOAD="$BIN/libslow_reads.so" CORVANE_SLOW_FILE="$DATA")
   # The probe has deadlines of its own; `timeout` ends it should its loop hang all the same.
-  measure "$tags" "" timeout --kill-after=10 300 "$dir/window_stall" --port "$PORT" --data-file "$DATA" \
-    --count "$BURST" --lockstep "$WINDOW_LOCKSTEP" --timeout 240 || :
+  measure "$tags" "" timeout --kill-after=10 300 "${preload[@]}" "$dir/window_stall" --port "$PORT" --data-file "$DATA" \
+    --count "$count" --lockstep "$WINDOW_LOCKSTEP" --timeout 240 || :
   grep -qF "$tags scenario=window " "$RESULTS" || echo "$tags: window_stall gave no figures" >>"$FAULTS"
-  say "window: $(grep -oE '(burst|lockstep)_max_stall_ms=[^ ]*' "$RESULTS" | tr '\n' ' ')"
+  say "$round: $(grep -F "$tags scenario=window " "$RESULTS" | grep -oE '(burst|lockstep)_(max_stall_ms|acks_per_s)=[^ ]*' | tr '\n' ' ')"
   [ "$KEEP" = yes ] || rm -rf "$dir"
 }
 
@@ -273,5 +279,7 @@ for ((round = 1; round <= ROUNDS; ++round)); do
 done
 measure_memory memory --scenario lockstep --count "$MEMORY" --time-limit "$MEMORY_SECONDS"
 measure_memory huge --scenario large --count "$HUGE" --size $((4 * 1024 * 1024))
-measure_window
+measure_window window
+measure_window window-lockstep
+measure_window window-slow
 "$PYTHON" "$BENCH/report.py" table "$WORK" "$SAVED"

@@ -2,13 +2,20 @@
 
 #include <QAbstractTableModel>
 #include <QByteArray>
+#include <QCache>
 #include <QDateTime>
 #include <QStringList>
 
 #include <deque>
+#include <memory>
+#include <vector>
+
+class FileChannel;
+class ReadBack;
 
 // One arrival as the viewer opens it: its bytes as the data file gives them
-// back, or, where it cannot, why not in plain words.
+// back, checked whole against what was written, or, where it cannot, why not
+// in plain words.
 struct ArrivalRecord {
     qint32 number = 0;  // the count it was given
     QDateTime received;
@@ -18,48 +25,72 @@ struct ArrivalRecord {
 };
 
 // The rows of the received-data list: one per arrival, one column, "Data
-// In". A row keeps only where its bytes went (the data file, the offset and
-// length of its line and a short checksum), so the list costs the same few
-// dozen bytes per arrival however large the arrivals are; the bytes come back
-// from the data file when a row is painted or opened. A line the file no
-// longer holds as it was written (moved, cut short, rewritten) is never shown
-// as other bytes: the row says so. Arrivals that went where they cannot be
-// read back from (a device such as /dev/null) keep their first bytes.
+// In". A row keeps only where its bytes went (which file, the offset and
+// length of its line and a digest of it, about 60 bytes in all), so the list
+// costs the same however large the arrivals are.
+//
+// A row reads its bytes back from the file they were written to, kept open
+// (the last eight data files), so a data file renamed, moved or removed while
+// the program runs still gives its rows; a file cut short or rewritten gives
+// the honest "no longer…" instead of other bytes: the rows written before a
+// cut are told so as it is noticed, and whatever is read whole is checked
+// against the digest. The newest rows, and rows read lately, come from a
+// bounded cache, so rows in sight cost no reading while arrivals come in.
+// Arrivals that went where they cannot be read back from (a device such as
+// /dev/null) keep their first bytes.
 class ReceivedDataModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    static constexpr qsizetype kShownBytes = 4096;  // of a row, the most it ever shows
+
+    explicit ReceivedDataModel(QObject *parent = nullptr);
+    ~ReceivedDataModel() override;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // The frame characters in use, for telling arrivals that continue
+    // another or hold several messages.
+    void setFraming(const QByteArray &start, const QByteArray &end);
+    const QByteArray &framingStart() const { return m_start; }
+    const QByteArray &framingEnd() const { return m_end; }
     // Adds an empty row at the end, stamped with when it was received, and gives its index.
     int appendEmptyRow(const QDateTime &received);
-    // Fills a row: the arrival's count and bytes, and where its line starts
-    // in the data file (-1 where the file cannot give it back).
-    void setRowArrival(int row, qint32 number, QByteArrayView bytes, const QString &dataFile, qint64 offset);
-    // The row as shown: at most `maxBytes` of its bytes, by the visible-text rule.
+    // Fills a row: the arrival's count and bytes, and where its line went in
+    // the data file the channel appends to (offset -1: it cannot be read back).
+    void setRowArrival(int row, qint32 number, QByteArrayView bytes, const FileChannel &dataFile, qint64 offset);
+
+    // What a row shows: its first bytes (at most kShownBytes) and how the
+    // arrival stands to the framing, or why it cannot be shown.
+    struct Shown {
+        QByteArray bytes;
+        qint32 length = 0;  // of the whole arrival
+        bool continuesPrevious = false, continuesInNext = false, severalMessages = false;
+        QString problem;    // set where the bytes cannot be shown
+
+        // "continues the previous arrival", "continues in the next arrival",
+        // "holds several framed messages", as they apply.
+        QStringList framingNotes() const;
+    };
+    Shown shown(int row) const;
+    // The row as text, by the visible-text rule, at most `maxBytes` of it.
     QString displayText(int row, qsizetype maxBytes) const;
     ArrivalRecord arrival(int row) const;
+    // The bytes of a row for a search, whole, or none.
+    QByteArray bytesForSearch(int row) const;
     // Empties the list and gives its memory back.
     void clear();
 
 private:
-    struct Row {
-        qint64 offset = -1;  // of its line in the data file
-        qint64 receivedMs = 0;
-        qint32 number = 0;  // 0 while the row is empty
-        qint32 length = 0;
-        quint32 checksum = 0;
-        quint16 file = 0;  // in m_files
-        QByteArray kept;   // only where the line cannot be read back
-    };
+    struct Row;
+    struct KeptFile;
     enum class Lookup { Found, Empty, Kept, Gone };
-    // Reads back up to `maxBytes` of a row's bytes, checking that the line is the one stored.
-    Lookup lookUp(const Row &row, qsizetype maxBytes, QByteArray &bytes) const;
+    Lookup lookUp(int index, qsizetype maxBytes, QByteArray &bytes) const;
 
     std::deque<Row> m_rows;
-    QStringList m_files;
+    std::vector<KeptFile> m_files;
+    mutable QCache<int, QByteArray> m_heads;  // rows' first bytes, newest and lately read
+    QByteArray m_start, m_end;
 };

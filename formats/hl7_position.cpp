@@ -127,3 +127,63 @@ QString hl7Position(QByteArrayView arrival, qsizetype at, const Hl7Separators &s
         position += u'.' + QString::number(text.sliced(start, offset + 1 - start).count(*subcomponent) + 1);
     return position;
 }
+
+QList<QByteArrayView> hl7Segments(QByteArrayView message)
+{
+    QList<QByteArrayView> segments;
+    for (qsizetype at = 0; at < message.size();) {
+        const Segment segment = segmentAround(message, at);
+        if (segment.end > segment.start)
+            segments.append(message.sliced(segment.start, segment.end - segment.start));
+        at = segment.end + 1;
+    }
+    return segments;
+}
+
+QList<QByteArrayView> hl7Fields(QByteArrayView segment, char fieldSeparator)
+{
+    QList<QByteArrayView> fields = hl7Parts(segment, fieldSeparator);
+    if (isMsh(segment))
+        fields.insert(1, segment.sliced(3, 1));
+    return fields;
+}
+
+QList<QByteArrayView> hl7Parts(QByteArrayView text, std::optional<char> separator)
+{
+    QList<QByteArrayView> parts;
+    qsizetype start = 0;
+    for (qsizetype next; separator && (next = text.indexOf(*separator, start)) >= 0; start = next + 1)
+        parts.append(text.sliced(start, next - start));
+    parts.append(text.sliced(start));
+    return parts;
+}
+
+QList<Hl7Cell> hl7Cells(QByteArrayView message, const Hl7Separators &separators)
+{
+    QList<Hl7Cell> cells;
+    for (const QByteArrayView segment : hl7Segments(message)) {
+        const QList<QByteArrayView> fields = hl7Fields(segment, separators.field);
+        const QByteArray name = fields[0].toByteArray();
+        const auto add = [&](QByteArrayView text, int field, int repetition, int component) {
+            if (!text.isEmpty())
+                cells.append({segment.data() - message.data(), name, field, repetition, component,
+                              text.data() - message.data(), text.size()});
+        };
+        // MSH-1 and MSH-2 hold the separators, so nothing in them separates.
+        const int firstSplit = isMsh(segment) ? 3 : 1;
+        for (int field = 1; field < qMin<qsizetype>(firstSplit, fields.size()); ++field)
+            add(fields[field], field, 1, 0);
+        for (int field = firstSplit; field < fields.size(); ++field) {
+            const QList<QByteArrayView> repetitions = hl7Parts(fields[field], separators.repetition());
+            for (int repetition = 1; repetition <= repetitions.size(); ++repetition) {
+                const QList<QByteArrayView> components = hl7Parts(repetitions[repetition - 1], separators.component());
+                if (components.size() == 1)
+                    add(components[0], field, repetition, 0);
+                else
+                    for (int component = 1; component <= components.size(); ++component)
+                        add(components[component - 1], field, repetition, component);
+            }
+        }
+    }
+    return cells;
+}

@@ -49,61 +49,110 @@ std::pair<char32_t, qsizetype> utf8At(QByteArrayView bytes, qsizetype at)
     return {point, length};
 }
 
-bool isShownAsItself(char32_t point)
+using Kind = VisibleRun::Kind;
+
+// One shown unit: a byte, or a well-formed UTF-8 sequence taken whole.
+struct Unit {
+    Kind kind;
+    qsizetype length;
+    char32_t value;  // the byte, or the sequence's code point
+};
+
+// Characters that show blank or move the text around them.
+bool isNeverRaw(char32_t point)
 {
+    if (point == 0xA0 || QChar::isNonCharacter(point))
+        return true;
     switch (QChar::category(point)) {
-    case QChar::Other_Control:
     case QChar::Other_Format:
     case QChar::Separator_Line:
     case QChar::Separator_Paragraph:
-        return false;
-    default:
         return true;
+    default:
+        return false;
     }
 }
 
-// Appends how the unit of bytes at `at` shows and returns how many bytes it takes.
-qsizetype appendUnit(QString &text, QByteArrayView bytes, qsizetype at)
+Unit unitAt(QByteArrayView bytes, qsizetype at)
 {
     const auto byte = static_cast<unsigned char>(bytes[at]);
-    if (byte < 0x20) {
-        text += QStringView(kControlNames[byte]);
-        return 1;
-    }
-    if (byte == 0x7F) {
-        text += u"<DEL>";
-        return 1;
-    }
-    if (byte < 0x80) {
-        text += QChar(char16_t(byte));
-        return 1;
-    }
+    if (byte < 0x20 || byte == 0x7F)
+        return {Kind::Name, 1, byte};
+    if (byte < 0x80)
+        return {Kind::Plain, 1, byte};
     const auto [point, length] = utf8At(bytes, at);
-    if (length > 0 && isShownAsItself(point)) {
-        const char32_t units[] = {point};
-        text += QString::fromUcs4(units, 1);
-        return length;
-    }
-    if (byte < 0xA0) {
-        constexpr char16_t digits[] = u"0123456789ABCDEF";
-        const char16_t escape[] = {u'<', u'x', digits[byte >> 4], digits[byte & 0xF], u'>'};
-        text += QStringView(escape, 5);
-    } else {
-        text += QChar(char16_t(byte));
-    }
-    return 1;
+    // A control in UTF-8 stays bytes, so its C1 byte shows as an escape.
+    if (length > 0 && QChar::category(point) != QChar::Other_Control)
+        return {isNeverRaw(point) ? Kind::Escape : Kind::Utf8, length, point};
+    return {byte < 0xA0 || isNeverRaw(byte) ? Kind::Escape : Kind::Plain, 1, byte};
 }
+
+// <x9C> for a byte, <U+202E> for a code point (four hex digits at least).
+void appendEscape(QString &text, const Unit &unit)
+{
+    constexpr char16_t digits[] = u"0123456789ABCDEF";
+    char16_t escape[10] = {u'<', u'x'};
+    qsizetype size = 2;
+    int count = 2;
+    if (unit.length > 1) {
+        escape[1] = u'U';
+        escape[size++] = u'+';
+        count = unit.value > 0xFFFFF ? 6 : unit.value > 0xFFFF ? 5 : 4;
+    }
+    for (int shift = 4 * (count - 1); shift >= 0; shift -= 4)
+        escape[size++] = digits[(unit.value >> shift) & 0xF];
+    escape[size++] = u'>';
+    text += QStringView(escape, size);
+}
+
+void appendUnit(QString &text, const Unit &unit)
+{
+    switch (unit.kind) {
+    case Kind::Name:
+        text += unit.value == 0x7F ? QStringView(u"<DEL>") : QStringView(kControlNames[unit.value]);
+        break;
+    case Kind::Plain:
+        text += QChar(char16_t(unit.value));
+        break;
+    case Kind::Utf8:
+        if (QChar::requiresSurrogates(unit.value)) {
+            text += QChar(QChar::highSurrogate(unit.value));
+            text += QChar(QChar::lowSurrogate(unit.value));
+        } else {
+            text += QChar(char16_t(unit.value));
+        }
+        break;
+    case Kind::Escape:
+        appendEscape(text, unit);
+        break;
+    }
+}
+
+// Hands each unit and where it starts to `take`, the last one begun before
+// `limit`; returns where the units stopped.
+template <typename Take>
+qsizetype forEachUnit(QByteArrayView bytes, qsizetype limit, Take take)
+{
+    qsizetype at = 0;
+    while (at < bytes.size() && at < limit) {
+        const Unit unit = unitAt(bytes, at);
+        take(unit, at);
+        at += unit.length;
+    }
+    return at;
+}
+
+constexpr char16_t kCut = u'\u2026';
 
 // Appends how the bytes show, each character mapped to the byte it shows;
 // the bytes start at `firstByte` of the whole.
 void appendMapped(MappedText &mapped, QByteArrayView bytes, qsizetype firstByte)
 {
-    for (qsizetype at = 0; at < bytes.size();) {
+    forEachUnit(bytes, bytes.size(), [&](const Unit &unit, qsizetype at) {
         const qsizetype before = mapped.text.size();
-        const qsizetype taken = appendUnit(mapped.text, bytes, at);
+        appendUnit(mapped.text, unit);
         mapped.byteOf.insert(mapped.byteOf.size(), mapped.text.size() - before, firstByte + at);
-        at += taken;
-    }
+    });
 }
 
 }  // namespace
@@ -112,12 +161,53 @@ QString visibleText(QByteArrayView bytes, qsizetype limit)
 {
     QString text;
     text.reserve(qMin(bytes.size(), limit) + 16);
-    qsizetype at = 0;
-    while (at < bytes.size() && at < limit)
-        at += appendUnit(text, bytes, at);
-    if (at < bytes.size())
-        text += u'\u2026';
+    if (forEachUnit(bytes, limit, [&](const Unit &unit, qsizetype) { appendUnit(text, unit); }) < bytes.size())
+        text += kCut;
     return text;
+}
+
+QList<VisibleRun> visibleRuns(QByteArrayView bytes, qsizetype limit)
+{
+    QList<VisibleRun> runs;
+    const qsizetype shown = forEachUnit(bytes, limit, [&](const Unit &unit, qsizetype at) {
+        if (runs.isEmpty() || runs.last().kind != unit.kind)
+            runs.append({unit.kind, QString(), at, 0});
+        appendUnit(runs.last().text, unit);
+        runs.last().byteCount += unit.length;
+    });
+    if (shown < bytes.size()) {
+        if (runs.isEmpty() || runs.last().kind != Kind::Plain)
+            runs.append({Kind::Plain, QString(), shown, 0});
+        runs.last().text += kCut;
+    }
+    return runs;
+}
+
+Decoding decodingOf(QByteArrayView bytes)
+{
+    bool utf8 = false, latin1 = false;
+    forEachUnit(bytes, bytes.size(), [&](const Unit &unit, qsizetype) {
+        utf8 |= unit.length > 1;
+        latin1 |= unit.length == 1 && unit.value >= 0x80;
+    });
+    if (utf8)
+        return latin1 ? Decoding::Mixed : Decoding::Utf8;
+    return latin1 ? Decoding::Latin1 : Decoding::Ascii;
+}
+
+QString decodingName(Decoding decoding)
+{
+    switch (decoding) {
+    case Decoding::Ascii:
+        return QStringLiteral("ASCII");
+    case Decoding::Utf8:
+        return QStringLiteral("UTF-8");
+    case Decoding::Latin1:
+        return QStringLiteral("ISO 8859-1");
+    case Decoding::Mixed:
+        break;
+    }
+    return QStringLiteral("mixed UTF-8 and ISO 8859-1");
 }
 
 MappedText arrivalLines(QByteArrayView bytes)

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "widgets/paced_texts.h"
+#include "feed/received_data_model.h"
 #include "forms/frm_setup.h"
 
 // The frame codes are read from the setup fields as they stand, so codes
@@ -18,8 +19,11 @@ const AckParts &frmInterface::answerParts()
     sources.beforeDate = settings.strAckBeforeDate;
     sources.afterDate = settings.strAckAfterDate;
     sources.msaSegment = settings.strMSASegment;
-    if (!m_answerParts || m_answerParts->first != sources)
+    if (!m_answerParts || m_answerParts->first != sources) {
         m_answerParts.emplace(sources, ackParts(sources));
+        // The list tells arrivals that continue another by the same characters.
+        receivedData->setFraming(m_answerParts->second.startCharacters, m_answerParts->second.endCharacters);
+    }
     return m_answerParts->second;
 }
 

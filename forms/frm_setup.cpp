@@ -12,6 +12,7 @@
 
 #include "forms/program_files.h"
 #include "formats/basic_numbers.h"
+#include "widgets/disabled_look.h"
 #include "widgets/setting_controls.h"
 #include "widgets/typing_limit.h"
 
@@ -61,6 +62,7 @@ frmSetup::frmSetup(ProgramInformation &settings, OperatorPort &port, QWidget *pa
     setWindowTitle(QStringLiteral("Setup"));
     setMinimumWidth(380);
     buildLayout();
+    keepDisabledReadable(this);  // the settings are read here long before Edit
     txtLogfileLocation->installEventFilter(this);
     connect(cmdEdit, &QPushButton::clicked, this, &frmSetup::cmdEdit_Click);
     connect(cmdSave, &QPushButton::clicked, this, &frmSetup::cmdSave_Click);

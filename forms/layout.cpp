@@ -7,9 +7,11 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyleOptionGroupBox>
 
 #include "forms/program_files.h"
 #include "widgets/icon_pictures.h"
+#include "widgets/disabled_look.h"
 #include "feed/received_data_model.h"
 #include "widgets/received_data_view.h"
 #include "widgets/twips.h"
@@ -45,17 +47,34 @@ T *placed(T *widget, QWidget *container, const char *name, Twips at)
     return widget;
 }
 
+// Where a group box draws its caption, in the box's coordinates.
+QRect captionOf(QGroupBox *frame)
+{
+    frame->ensurePolished();
+    QStyleOptionGroupBox option;
+    option.initFrom(frame);
+    option.text = frame->title();
+    option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    return frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
+}
+
 // Captions start at the top of their box, so labels of different designed
 // heights in one row line up. A caption wider than its designed box (the
 // platform's font is wider than the one the window was designed with) widens
 // the label rather than being cut, moving left where it would run out of its
-// frame.
+// frame. For the same reason a frame's own caption can reach a label near
+// the frame's top: the label then starts after it.
 QLabel *label(QWidget *container, const char *name, Twips at, const QString &caption)
 {
     QLabel *text = placed(new QLabel(caption), container, name, at);
     text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     if (text->sizeHint().width() > text->width())
         text->resize(text->sizeHint().width(), text->height());
+    if (auto *frame = qobject_cast<QGroupBox *>(container)) {
+        const QRect title = captionOf(frame);
+        if (title.intersects(text->geometry()))
+            text->move(title.right() + 1 + title.left(), text->y());
+    }
     const int room = container->width() - container->contentsMargins().right() - 2;
     if (text->geometry().right() > room)
         text->move(qMax(0, room - text->width()), text->y());
@@ -78,12 +97,16 @@ QGroupBox *frame(QWidget *container, const char *name, Twips at, const QString &
 }
 
 // Status boxes show what the interface does; the operator reads and copies
-// them but has nothing to type there.
+// them but has nothing to type there. Their designed widths cut the longer
+// texts, so the tooltip carries the whole text under the box's name.
 QLineEdit *statusBox(QWidget *container, const char *name, Twips at, const QString &toolTip)
 {
     auto *box = placed(new QLineEdit, container, name, at);
     keepTextsWhole(box);
     box->setToolTip(toolTip);
+    QObject::connect(box, &QLineEdit::textChanged, box, [box, toolTip](const QString &text) {
+        box->setToolTip(text.isEmpty() ? toolTip : toolTip + u'\n' + text);
+    });
     box->setReadOnly(true);
     showsStart(box);
     return box;
@@ -126,6 +149,7 @@ void frmInterface::buildLayout()
     auto *client = new QWidget;
     client->setObjectName(QStringLiteral("client"));
     client->setStyleSheet(designedLook());
+    keepDisabledReadable(client);
     setCentralWidget(client);
 
     lblAutomaticStart = label(client, "lblAutomaticStart", {1680, 0, 3255, 255}, {});

@@ -18,6 +18,11 @@ void frmInterface::cmdStart_Click()
     m_pacedTexts->showNow(txtDateTime, QString());
     txtInterfaceStatus->setText(QStringLiteral("Start Requested"));
     showPicture(Picture::Start);
+    try {
+        answerParts();  // the list knows the framing from the first arrival on
+    } catch (const Failure &) {
+        // a code that is no character fails the first answer, where it is reported
+    }
     OpenFile();
     reportEvent("Start requested.");
     arrange(Arrangement::Started);

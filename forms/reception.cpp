@@ -143,7 +143,7 @@ void frmInterface::storeAndAcknowledge(qint16 index, const Arrival &arrival, int
     if (intFileCounter == 0)
         OpenFile();
     const qint64 offset = m_dataFile.writeLine(arrival.bytes);
-    receivedData->setRowArrival(row, lngItemCount, arrival.bytes, m_dataFile.path(), offset);
+    receivedData->setRowArrival(row, lngItemCount, arrival.bytes, m_dataFile, offset);
     lngTempCounter = checkedAdd<qint32>(lngTempCounter, 1);
     if (arrival.answered) {
         PrepareAck(arrival.controlId ? std::optional<QByteArrayView>(*arrival.controlId) : std::nullopt);

@@ -149,34 +149,6 @@ void writeWholeFile(const QString &path, QByteArrayView bytes)
     }
 }
 
-QByteArray readRange(const QString &path, qint64 offset, qsizetype length)
-{
-    const int fd = openChecked(path, O_RDONLY, false);
-    QByteArray bytes;
-    int error = 0;
-    struct stat status;
-    if (::fstat(fd, &status) != 0)
-        error = errno;
-    else if (offset >= 0 && offset < status.st_size) {
-        bytes.resize(qMin<qint64>(length, status.st_size - offset));
-        qsizetype got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::pread(fd, bytes.data() + got, size_t(bytes.size() - got), offset + got);
-            if (n > 0)
-                got += n;
-            else if (n == 0 || errno != EINTR) {
-                error = n < 0 ? errno : 0;
-                break;
-            }
-        }
-        bytes.truncate(got);
-    }
-    ::close(fd);
-    if (error != 0)
-        throw failureFromErrno(error);
-    return bytes;
-}
-
 QList<QByteArray> splitItems(QByteArrayView content)
 {
     QList<QByteArray> items;
@@ -249,9 +221,47 @@ void FileChannel::openAppend(const QString &path)
             throw;
         m_fd = openChecked(path, O_WRONLY | O_CREAT | O_APPEND, true);
     }
-    m_lineEnd = -1;
     m_path = QFileInfo(path).absoluteFilePath();
     m_mode = Mode::Append;
+    struct stat status;
+    const FileIdentity identity = ::fstat(m_fd, &status) == 0 && S_ISREG(status.st_mode)
+                                      ? FileIdentity{quint64(status.st_dev), quint64(status.st_ino)}
+                                      : FileIdentity{};
+    // Opened again (as every tenth line does), the same file still ends
+    // where this channel's last line did, unless another writer wrote since.
+    if (identity != std::exchange(m_identity, identity) || !identity.isFile())
+        m_lineEnd = -1;
+}
+
+std::shared_ptr<ReadBack> FileChannel::readBack() const
+{
+    if (m_mode != Mode::Append || !m_identity.isFile())
+        return nullptr;
+    // The file as this channel has it open, whatever its name is by now.
+    const int fd = ::open(QByteArray("/proc/self/fd/" + QByteArray::number(m_fd)).constData(), O_RDONLY | O_CLOEXEC);
+    return fd < 0 ? nullptr : std::shared_ptr<ReadBack>(new ReadBack(fd, m_identity));
+}
+
+ReadBack::~ReadBack()
+{
+    ::close(m_fd);
+}
+
+QByteArray ReadBack::read(qint64 offset, qsizetype length) const
+{
+    QByteArray bytes(length, Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < length) {
+        const ssize_t n = ::pread(m_fd, bytes.data() + got, size_t(length - got), offset + got);
+        if (n > 0)
+            got += n;
+        else if (n == 0)
+            break;
+        else if (errno != EINTR)
+            throw failureFromErrno(errno);
+    }
+    bytes.truncate(got);
+    return bytes;
 }
 
 void FileChannel::openOutput(const QString &path)
@@ -323,8 +333,10 @@ qint64 FileChannel::writeLine(QByteArrayView text)
     const qsizetype written = writeAll(parts);
     const qsizetype whole = parts[0].size() + text.size() + 2;
     if (written == whole) {
-        m_lineEnd = lines ? status.st_size + whole : -1;
-        return lines ? m_lineEnd - text.size() - 2 : -1;
+        // Appending leaves the position after this write's own bytes, wherever
+        // other writers' lines went meanwhile.
+        m_lineEnd = lines ? ::lseek(m_fd, 0, SEEK_CUR) : -1;
+        return m_lineEnd < 0 ? -1 : m_lineEnd - text.size() - 2;
     }
     const int error = errno;
     if (lines)

@@ -7,6 +7,7 @@
 
 #include <sys/types.h>
 
+#include <memory>
 #include <span>
 
 // One sequential text file, either open or closed, used the way the program's
@@ -17,6 +18,35 @@
 // is 52, reading past the end is 62; operating-system errors map to 53, 61, 67,
 // 70, 75 or 76. Opening never waits: a FIFO, a folder or a socket is refused
 // (75) rather than blocking the program until some other process opens it.
+// Which file on disk: the same whatever it is named or moved to.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+
+    bool isFile() const { return inode != 0; }
+    bool operator==(const FileIdentity &) const = default;
+};
+
+// A file kept open for reading back the lines written to it, wherever it is
+// renamed or moved meanwhile and also after it is removed, for as long as it
+// is kept. Reading from several threads at once is safe.
+class ReadBack {
+public:
+    ReadBack(int fd, FileIdentity identity) : m_fd(fd), m_identity(identity) {}
+    ReadBack(const ReadBack &) = delete;
+    ReadBack &operator=(const ReadBack &) = delete;
+    ~ReadBack();
+
+    // Up to `length` bytes from `offset`, fewer where the file ends sooner;
+    // a file that cannot be read raises its failure, as a channel does.
+    QByteArray read(qint64 offset, qsizetype length) const;
+    FileIdentity identity() const { return m_identity; }
+
+private:
+    int m_fd;
+    FileIdentity m_identity;
+};
+
 class FileChannel {
 public:
     FileChannel() = default;
@@ -52,8 +82,12 @@ public:
     // go of, and the line is failure 52, as for a closed channel. Gives where
     // the line starts in a regular file opened for appending, else -1.
     qint64 writeLine(QByteArrayView text);
-    // The file opened for appending, as an absolute path.
+    // The file opened for appending, as an absolute path, and which file it
+    // is (none for a device); the file kept open for reading back what was
+    // written to it (none for a device or a file this program may not read).
     const QString &path() const { return m_path; }
+    FileIdentity identity() const { return m_identity; }
+    std::shared_ptr<ReadBack> readBack() const;
     // Closing a closed channel does nothing.
     void close();
     // Closes after a failure: a file being replaced (not rewritten in place)
@@ -74,6 +108,7 @@ private:
     qsizetype m_next = 0;
     bool m_inputCut = false;  // the file goes on beyond the items read
     QString m_path;
+    FileIdentity m_identity;
     off_t m_lineEnd = -1;  // where this channel's last line ended, appending
     QString m_replacedPath;  // output mode: the file that the written one replaces
     QString m_writtenPath;  // empty when the file is rewritten in place
@@ -89,10 +124,6 @@ bool sameFile(const QString &first, const QString &second);
 // failures carry the numbers above, a full disk 61.
 void writeWholeFile(const QString &path, QByteArrayView bytes);
 
-// Up to `length` bytes of a regular file from `offset`, read without keeping
-// the file open; fewer where the file ends sooner. A file that cannot be read
-// raises its failure, as a channel does.
-QByteArray readRange(const QString &path, qint64 offset, qsizetype length);
 
 // The items of a file's content: one per line (a line ends at CR LF, LF or CR),
 // an empty line an empty item, blanks and tabs at the start of an item dropped.

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Screenshots in a real X window (Xvfb with a window manager, so windows have
-# their title bars): the main window after the example messages arrived and
-# the viewer of the first, opened by a double click, as an operator sees
-# them: build/screenshots/*.png. With --readme the main window's picture
-# also replaces docs/main-window.png.
+# their title bars): the main window after the example messages arrived, the
+# viewer of the first, opened by a double click, and the setup dialog over
+# the stopped main window, as an operator sees them: build/screenshots/*.png,
+# or in the folder SHOTS names. With --readme the main window's picture also
+# replaces docs/main-window.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,7 +14,7 @@ install_missing xvfb xdotool x11-apps x11-utils imagemagick openbox python3-hl7
 cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target corvane >/dev/null
 
-out="$PWD/build/screenshots"
+out=$(realpath -m "${SHOTS:-build/screenshots}")
 mkdir -p "$out"
 home=$(mktemp -d)
 cp build/corvane "$home/"
@@ -48,6 +49,15 @@ shoot main
 xdotool mousemove --window "$window" 200 300 click --repeat 2 --delay 100 1
 timeout 20 xdotool search --sync --name "^Arrival 1" >/dev/null
 shoot viewer
+# Setup is offered only while the interface is stopped: File's first active
+# item is Stop Interface, Setup is the last of Options.
+viewer=$(xdotool search --name '^Arrival' | head -n 1 || true)
+[ -z "$viewer" ] || xdotool windowactivate --sync "$viewer" key alt+F4
+xdotool windowactivate --sync "$window" 2>/dev/null
+xdotool key --delay 300 alt+f Return
+xdotool sleep 0.5 key --delay 300 alt+o Up Return
+timeout 20 xdotool search --sync --name '^Setup$' >/dev/null
+shoot setup
 if [ "${1:-}" = --readme ]; then
   mkdir -p docs
   cp "$out/main.png" docs/main-window.png

@@ -1,20 +1,81 @@
 #include "widgets/arrival_viewer.h"
 
-#include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
+#include "formats/arrival_shape.h"
+#include "formats/hl7_field_names.h"
+#include "formats/visible_text.h"
 #include "platform/failure.h"
 #include "platform/file_channel.h"
+#include "widgets/arrival_lines.h"
 
-ArrivalViewer::ArrivalViewer(ArrivalRecord arrival, OperatorPort &port, SaveGuard guard, QWidget *parent)
+namespace {
+
+// A position such as "PID-3(2).1" with its field's name after it.
+QString namedPosition(const QString &position)
+{
+    static const QRegularExpression parts(QStringLiteral("^(\\w+)-(\\d+)(?:\\(\\d+\\))?(?:\\.(\\d+))?"));
+    const QRegularExpressionMatch match = parts.match(position);
+    if (!match.hasMatch())
+        return position;
+    const QString name = hl7FieldDescription(match.capturedView(1), match.captured(2).toInt(), match.captured(3).toInt());
+    return name.isEmpty() ? position : position + u' ' + name;
+}
+
+// The message's fields, one row a component: segment, position, name, value.
+class FieldTable final : public QAbstractTableModel {
+public:
+    FieldTable(const QByteArray &message, const Hl7Separators &separators)
+        : m_message(message), m_cells(hl7Cells(message, separators))
+    {
+    }
+    int rowCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : int(m_cells.size()); }
+    int columnCount(const QModelIndex &parent) const override { return parent.isValid() ? 0 : 4; }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const char *const titles[] = {"Segment", "Position", "Name", "Value"};
+        if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+            return {};
+        return QString::fromLatin1(titles[section]);
+    }
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (role != Qt::DisplayRole)
+            return {};
+        const Hl7Cell &cell = m_cells[index.row()];
+        const QString segment = QString::fromLatin1(cell.segment);
+        switch (index.column()) {
+        case 0: return segment;
+        case 1: {
+            QString position = segment + u'-' + QString::number(cell.field);
+            if (cell.repetition > 1)
+                position += QStringLiteral("(%1)").arg(cell.repetition);
+            return cell.component > 0 ? position + u'.' + QString::number(cell.component) : position;
+        }
+        case 2: return hl7FieldDescription(segment, cell.field, cell.component);
+        default: return visibleText(QByteArrayView(m_message).sliced(cell.start, cell.length));
+        }
+    }
+
+private:
+    QByteArray m_message;
+    QList<Hl7Cell> m_cells;
+};
+
+}  // namespace
+
+ArrivalViewer::ArrivalViewer(ArrivalRecord arrival, OperatorPort &port, SaveGuard guard, const QByteArray &start,
+                             const QByteArray &end, QWidget *parent)
     : QWidget(parent, Qt::Window), m_arrival(std::move(arrival)), m_port(port), m_guard(std::move(guard)),
-      m_lines(arrivalLines(m_arrival.bytes)),
       m_separators(declaredSeparators(m_arrival.bytes))
 {
     setObjectName(QStringLiteral("ArrivalViewer"));
@@ -24,27 +85,43 @@ ArrivalViewer::ArrivalViewer(ArrivalRecord arrival, OperatorPort &port, SaveGuar
     setWindowTitle(name);
     resize(760, 480);
 
-    auto *summary = new QLabel(QStringLiteral("%1, received %2, %3 bytes")
-                                   .arg(name, m_arrival.received.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")))
-                                   .arg(QLocale::c().toString(m_arrival.length)));
+    QString about = QStringLiteral("%1, received %2, %3 bytes")
+                        .arg(name, m_arrival.received.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")))
+                        .arg(QLocale::c().toString(m_arrival.length));
+    if (m_arrival.problem.isEmpty()) {
+        about += QStringLiteral(", read as ") + decodingName(decodingOf(m_arrival.bytes));
+        const QString shape = shapeDescription(arrivalShape(m_arrival.bytes, start, end));
+        if (!shape.isEmpty())
+            about += QStringLiteral("; ") + shape;
+    }
+    auto *summary = new QLabel(about);
     summary->setObjectName(QStringLiteral("summary"));
+    summary->setWordWrap(true);
     summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_status = new QLabel(m_arrival.problem);
     m_status->setObjectName(QStringLiteral("status"));
     m_status->setWordWrap(true);
     m_status->setVisible(!m_arrival.problem.isEmpty());
 
-    m_text = new QPlainTextEdit;
-    m_text->setObjectName(QStringLiteral("text"));
-    m_text->setReadOnly(true);
-    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_text->setPlainText(m_lines.text);
-    m_text->viewport()->setMouseTracking(true);
-    m_text->viewport()->installEventFilter(this);
-    connect(m_text, &QPlainTextEdit::cursorPositionChanged, this,
-            [this] { showPosition(m_text->textCursor().position()); });
+    m_views = new QTabWidget;
+    m_views->setObjectName(QStringLiteral("views"));
+    for (const ArrivalLines::Mode mode : {ArrivalLines::Mode::Text, ArrivalLines::Mode::Hex}) {
+        auto *lines = new ArrivalLines(m_arrival.bytes);
+        lines->setMode(mode);
+        lines->setObjectName(mode == ArrivalLines::Mode::Text ? QStringLiteral("text") : QStringLiteral("hex"));
+        connect(lines, &ArrivalLines::hovered, this, &ArrivalViewer::showPosition);
+        m_views->addTab(lines, mode == ArrivalLines::Mode::Text ? QStringLiteral("&Text") : QStringLiteral("&Hex"));
+    }
+    m_views->addTab(new QWidget, QStringLiteral("Ta&ble"));
+    m_views->setTabEnabled(2, m_separators.has_value());
+    connect(m_views, &QTabWidget::currentChanged, this, [this](int tab) {
+        QWidget *page = m_views->widget(tab);
+        if (tab == 2 && !page->layout()) {  // the table is made when first asked for
+            auto *layout = new QVBoxLayout(page);
+            layout->setContentsMargins({});
+            layout->addWidget(fieldTable());
+        }
+    });
 
     m_position = new QLabel(m_separators ? QStringLiteral("Field:") : QStringLiteral("No MSH segment: no field positions"));
     m_position->setObjectName(QStringLiteral("position"));
@@ -64,26 +141,39 @@ ArrivalViewer::ArrivalViewer(ArrivalRecord arrival, OperatorPort &port, SaveGuar
     auto *page = new QVBoxLayout(this);
     page->addWidget(summary);
     page->addWidget(m_status);
-    page->addWidget(m_text, 1);
+    page->addWidget(m_views, 1);
     page->addLayout(buttons);
 }
 
-QString ArrivalViewer::positionAt(int textPosition) const
+QWidget *ArrivalViewer::fieldTable()
 {
-    if (!m_separators || textPosition < 0 || textPosition >= m_lines.byteOf.size())
-        return {};
-    return hl7Position(m_arrival.bytes, m_lines.byteOf[textPosition], *m_separators);
+    auto *table = new QTableView;
+    table->setObjectName(QStringLiteral("table"));
+    table->setModel(new FieldTable(m_arrival.bytes, *m_separators));
+    table->model()->setParent(table);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->resizeColumnsToContents();
+    return table;
 }
 
-void ArrivalViewer::showPosition(int textPosition)
+QString ArrivalViewer::positionAt(qsizetype byte) const
+{
+    if (!m_separators || byte < 0 || byte >= m_arrival.bytes.size())
+        return {};
+    return namedPosition(hl7Position(m_arrival.bytes, byte, *m_separators));
+}
+
+void ArrivalViewer::showPosition(qsizetype byte)
 {
     if (m_separators)
-        m_position->setText(QStringLiteral("Field: ") + positionAt(textPosition));
+        m_position->setText(QStringLiteral("Field: ") + positionAt(byte));
 }
 
 void ArrivalViewer::copyShownText() const
 {
-    m_port.SetClipboardText(m_lines.text);
+    m_port.SetClipboardText(arrivalLines(m_arrival.bytes).text);
 }
 
 bool ArrivalViewer::saveTo(const QString &path)
@@ -107,9 +197,10 @@ void ArrivalViewer::chooseFileToSave()
     m_port.ChooseFileToSave(this, QStringLiteral("Save ") + windowTitle(), [this](const QString &path) { saveTo(path); });
 }
 
-bool ArrivalViewer::eventFilter(QObject *watched, QEvent *event)
+void ArrivalViewer::keyPressEvent(QKeyEvent *event)
 {
-    if (watched == m_text->viewport() && event->type() == QEvent::MouseMove)
-        showPosition(m_text->cursorForPosition(static_cast<QMouseEvent *>(event)->position().toPoint()).position());
-    return QWidget::eventFilter(watched, event);
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }

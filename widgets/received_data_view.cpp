@@ -8,8 +8,11 @@
 #include <QScrollBar>
 #include <QToolTip>
 
-#include "widgets/arrival_viewer.h"
 #include "feed/received_data_model.h"
+#include "formats/visible_text.h"
+#include "widgets/arrival_viewer.h"
+#include "widgets/find_bar.h"
+#include "widgets/row_painter.h"
 
 ReceivedDataView::ReceivedDataView(OperatorPort &port, QWidget *parent)
     : QAbstractScrollArea(parent), m_port(port), m_header(new QHeaderView(Qt::Horizontal, this))
@@ -106,10 +109,17 @@ void ReceivedDataView::setCurrentRow(int row)
     viewport()->update();
 }
 
+// Opening a viewer never takes the program down: where memory runs out,
+// the operator is told and the list goes on.
 void ReceivedDataView::showRow(int row)
 {
-    if (hasRow(row))
-        (new ArrivalViewer(m_model->arrival(row), m_port, m_saveGuard))->show();
+    if (!hasRow(row))
+        return;
+    try {
+        (new ArrivalViewer(m_model->arrival(row), m_port, m_saveGuard, m_model->framingStart(), m_model->framingEnd()))->show();
+    } catch (const std::bad_alloc &) {
+        m_port.MsgBox(QStringLiteral("There is not enough memory to open this arrival."), window()->windowTitle());
+    }
 }
 
 void ReceivedDataView::copyRow(int row)
@@ -156,6 +166,11 @@ void ReceivedDataView::scrollContentsBy(int, int)
     viewport()->update();
 }
 
+// Each row shows its first bytes by the visible-text rule: control names
+// and escapes in a colour and frame of their own, so a sender's typed "<CR>"
+// never looks like the byte; characters decoded from UTF-8 underlined, so
+// UTF-8 and ISO 8859-1 letters differ; a row that is a piece of a message or
+// holds several says so first.
 void ReceivedDataView::paintEvent(QPaintEvent *)
 {
     if (!m_model)
@@ -177,10 +192,22 @@ void ReceivedDataView::paintEvent(QPaintEvent *)
         const bool current = row == m_current;
         if (current)
             painter.fillRect(line, palette().brush(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
-        painter.setPen(palette().color(current ? QPalette::HighlightedText : QPalette::Text));
-        const QRect cell = line.adjusted(4, 0, -4, 0);
-        painter.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                         fontMetrics().elidedText(m_model->displayText(row, fits), Qt::ElideRight, cell.width()));
+        const QColor text = palette().color(current ? QPalette::HighlightedText : QPalette::Text);
+        const ReceivedDataModel::Shown shown = m_model->shown(row);
+        RowPainter out(painter, line.adjusted(4, 0, -4, 0), text);
+        for (const QString &note : shown.framingNotes())
+            out.draw(QStringLiteral("[%1]").arg(note), RowPainter::Marked);
+        if (!shown.problem.isEmpty()) {
+            out.draw(shown.problem, RowPainter::Plain);
+            continue;
+        }
+        for (const VisibleRun &run : visibleRuns(shown.bytes, fits)) {
+            const bool marked = run.kind == VisibleRun::Kind::Name || run.kind == VisibleRun::Kind::Escape;
+            if (!out.draw(run.text, marked ? RowPainter::Marked : run.kind == VisibleRun::Kind::Utf8 ? RowPainter::Decoded : RowPainter::Plain))
+                break;
+        }
+        if (shown.bytes.size() < shown.length)
+            out.draw(QStringLiteral("\u2026"), RowPainter::Plain);
     }
 }
 
@@ -197,9 +224,27 @@ bool ReceivedDataView::viewportEvent(QEvent *event)
     return QAbstractScrollArea::viewportEvent(event);
 }
 
+FindBar &ReceivedDataView::findBar()
+{
+    if (!m_find) {
+        m_find = new FindBar(*m_model, this);
+        connect(m_find, &FindBar::found, this, &ReceivedDataView::setCurrentRow);
+    }
+    return *m_find;
+}
+
 void ReceivedDataView::keyPressEvent(QKeyEvent *event)
 {
     const int rows = m_model ? m_model->rowCount() : 0;
+    if (event->matches(QKeySequence::Find) && m_model) {
+        findBar().open();
+        return;
+    }
+    if (event->key() == Qt::Key_F3 && m_model) {
+        if (!findBar().findFrom(m_current, !(event->modifiers() & Qt::ShiftModifier)))
+            findBar().open();
+        return;
+    }
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter: showRow(m_current); return;
@@ -230,6 +275,7 @@ void ReceivedDataView::contextMenuEvent(QContextMenuEvent *event)
     QMenu menu(this);
     menu.addAction(QStringLiteral("Show"), this, [this, row] { showRow(row); })->setEnabled(row >= 0);
     menu.addAction(QStringLiteral("Copy"), this, [this, row] { copyRow(row); })->setEnabled(row >= 0);
+    menu.addAction(QStringLiteral("Find..."), this, [this] { findBar().open(); })->setEnabled(m_model && m_model->rowCount() > 0);
     menu.addSeparator();
     menu.addAction(QStringLiteral("Clear list"), this, [this] { m_model->clear(); })->setEnabled(m_model && m_model->rowCount() > 0);
     menu.exec(event->globalPos());

@@ -5,6 +5,7 @@
 
 #include "widgets/arrival_viewer.h"
 
+class FindBar;
 class QHeaderView;
 class ReceivedDataModel;
 
@@ -22,7 +23,8 @@ class ReceivedDataModel;
 //
 // A click marks a row; a double click, Enter or "Show" in the context menu
 // opens it in a viewer of its own; "Copy" puts its shown text on the
-// clipboard; "Clear list" empties the list.
+// clipboard; "Clear list" empties the list; Ctrl+F ("Find…") finds rows, F3
+// and Shift+F3 the next and the previous.
 class ReceivedDataView final : public QAbstractScrollArea {
     Q_OBJECT
 public:
@@ -43,6 +45,8 @@ public:
     void setSaveGuard(ArrivalViewer::SaveGuard guard) { m_saveGuard = std::move(guard); }
     // The row's shown text, whole, on the clipboard.
     void copyRow(int row);
+    // Opens the find bar; F3 searches on from the marked row.
+    FindBar &findBar();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -62,6 +66,7 @@ private:
 
     OperatorPort &m_port;
     ReceivedDataModel *m_model = nullptr;
+    FindBar *m_find = nullptr;
     QHeaderView *m_header;
     QTimer m_rowsArrived;  // runs while appended rows wait to reach the scroll bar
     int m_current = -1;

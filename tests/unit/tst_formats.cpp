@@ -4,8 +4,11 @@
 
 #include "failure_number.h"
 #include "formats/ack_layout.h"
+#include "formats/arrival_shape.h"
 #include "formats/basic_numbers.h"
+#include "formats/field_query.h"
 #include "formats/frame_code.h"
+#include "formats/hex_view.h"
 #include "formats/hl7_field_names.h"
 #include "formats/hl7_position.h"
 #include "formats/message_framing.h"
@@ -27,20 +30,140 @@ private slots:
     }
 
     // Every byte shown: controls by name, UTF-8 as its character unless that
-    // is a control, other bytes from 0xA0 as Latin-1, 0x80 to 0x9F escaped.
-    void visibleText()
+    // is a control, other bytes from 0xA0 as Latin-1, 0x80 to 0x9F escaped,
+    // characters that show blank or move text as escapes; the runs a painter
+    // draws ("kind first:count") and the decoding the bytes read as.
+    void shownBytes_data()
     {
-        const QList<std::pair<QByteArray, QString>> shown = {
-            {QByteArray("\x0bM|\0\x7f\x1c\r", 7), QStringLiteral("<VT>M|<NUL><DEL><FS><CR>")},
-            {"M\xc3\x9cLLER \xc3\x85\xe2\x82\xac\xf0\x9f\x98\x80", QStringLiteral("M\u00dcLLER \u00c5\u20ac\U0001F600")},
-            {"\xe9t\x80\x9c", QStringLiteral("\u00e9t<x80><x9C>")},
-            {"\xc2\x85", QStringLiteral("\u00c2<x85>")},  // a control in UTF-8 stays bytes
-            {"\xe2\x82|\xc0\xaf|\xed\xa0\x80", QStringLiteral("\u00e2<x82>|\u00c0\u00af|\u00ed\u00a0<x80>")},  // truncated, overlong, surrogate
-            {"\xe2\x80\xae|\xe2\x80\x8b", QStringLiteral("\u00e2<x80>\u00ae|\u00e2<x80><x8B>")},  // format characters never raw
-        };
-        for (const auto &[bytes, text] : shown)
-            QCOMPARE(::visibleText(bytes), text);
-        QCOMPARE(::visibleText("\xc3\x9c\xc3\x9c", 1), QStringLiteral("\u00dc\u2026"));
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("runs");
+        QTest::addColumn<QString>("decoding");
+        QTest::newRow("controls") << QByteArray("\x0bM|\0\x7f\x1c\r", 7) << 99 << "<VT>M|<NUL><DEL><FS><CR>" << "N0:1 P1:2 N3:4" << "ASCII";
+        QTest::newRow("UTF-8") << QByteArray("M\xc3\x9cLLER \xc3\x85\xe2\x82\xac\xf0\x9f\x98\x80") << 99 << "M\u00dcLLER \u00c5\u20ac\U0001F600" << "P0:1 U1:2 P3:5 U8:9" << "UTF-8";
+        QTest::newRow("Latin-1") << QByteArray("\xe9t\x80\x9c") << 99 << "\u00e9t<x80><x9C>" << "P0:2 E2:2" << "ISO 8859-1";
+        QTest::newRow("a control in UTF-8 stays bytes") << QByteArray("\xc2\x85") << 99 << "\u00c2<x85>" << "P0:1 E1:1" << "ISO 8859-1";
+        QTest::newRow("truncated, overlong, surrogate") << QByteArray("\xe2\x82|\xc0\xaf|\xed\xa0\x80") << 99 << "\u00e2<x82>|\u00c0\u00af|\u00ed<xA0><x80>" << "P0:1 E1:1 P2:5 E7:2" << "ISO 8859-1";
+        QTest::newRow("format characters") << QByteArray("\xe2\x80\xae|\xe2\x80\x8b") << 99 << "<U+202E>|<U+200B>" << "E0:3 P3:1 E4:3" << "UTF-8";
+        QTest::newRow("blank or moving") << QByteArray("\xa0\xad\xc2\xa0\xc2\xad\xe2\x80\xa8\xef\xb7\x90\xf0\x9f\xbf\xbf\xf4\x8f\xbf\xbf\xe2\x81\xa6")
+                                         << 99 << "<xA0><xAD><U+00A0><U+00AD><U+2028><U+FDD0><U+1FFFF><U+10FFFF><U+2066>" << "E0:23" << "mixed UTF-8 and ISO 8859-1";
+        QTest::newRow("\u00e9 in UTF-8") << QByteArray("M\xc3\xa9ller") << 99 << "M\u00e9ller" << "P0:1 U1:2 P3:4" << "UTF-8";
+        QTest::newRow("\u00e9 in Latin-1") << QByteArray("M\xe9ller") << 99 << "M\u00e9ller" << "P0:6" << "ISO 8859-1";
+        QTest::newRow("cut in a character") << QByteArray("\xc3\x9c\xc3\x9c") << 1 << "\u00dc\u2026" << "U0:2 P2:0" << "UTF-8";
+        QTest::newRow("a sender's \"<CR>\" and the byte") << QByteArray("<CR>\r") << 99 << "<CR><CR>" << "P0:4 N4:1" << "ASCII";
+        QTest::newRow("cut after plain") << QByteArray("ab\x01") << 2 << "ab\u2026" << "P0:2" << "ASCII";
+    }
+    void shownBytes()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, limit);
+        QString joined;
+        QStringList layout;
+        for (const VisibleRun &run : visibleRuns(bytes, limit)) {
+            joined += run.text;
+            layout += QStringLiteral("%1%2:%3").arg(QChar(u"PNEU"[int(run.kind)])).arg(run.firstByte).arg(run.byteCount);
+        }
+        QTEST(joined, "text");
+        QTEST(layout.join(u' '), "runs");
+        QCOMPARE(::visibleText(bytes, limit), joined);
+        QTEST(decodingName(decodingOf(bytes)), "decoding");
+    }
+
+    // The hex view's lines line up, a short last one too.
+    void hexLines_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("full") << 16 << "00000010  4d 53 48 7c 5e 7e 5c 26  7c 41 7c 42 7c 43 7c 44  |MSH|^~\\&|A|B|C|D|";
+        QTest::newRow("short") << 32 << "00000020  0d 1c ff" + QString(42, u' ') + "|...|";
+        QTest::newRow("past the end") << 48 << "";
+    }
+    void hexLines()
+    {
+        QFETCH(int, offset);
+        QTEST(hexLine("0123456789abcdefMSH|^~\\&|A|B|C|D\r\x1c\xff", offset), "line");
+    }
+
+    // How an arrival stands to the frames.
+    void arrivalShapes_data()
+    {
+        QTest::addColumn<QByteArray>("arrival");
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<QByteArray>("end");
+        QTest::addColumn<QString>("shape");
+        const QByteArray vt = "\x0b", fsCr = "\x1c\r";
+        QTest::newRow("one whole") << QByteArray("\x0b" "A\x1c\r") << vt << fsCr << "";
+        QTest::newRow("whole, then begun") << QByteArray("\x0b" "A\x1c\r\x0b" "B") << vt << fsCr << "continues in the next arrival; holds 1 framed message";
+        QTest::newRow("the rest") << QByteArray("B\x1c\r") << vt << fsCr << "continues the previous arrival";
+        QTest::newRow("three, bytes between") << QByteArray("\x0b" "A\x1c\rx\x0b" "B\x1c\r\x0b" "C\x1c\r") << vt << fsCr << "holds 3 framed messages";
+        QTest::newRow("no start characters") << QByteArray("A\x1c\rB\x1c\r") << QByteArray() << fsCr << "holds 2 framed messages";
+        QTest::newRow("no end characters") << QByteArray("\x0b" "A") << vt << QByteArray() << "";
+        QTest::newRow("nothing") << QByteArray() << QByteArray() << QByteArray() << "holds no framed message";
+    }
+    void arrivalShapes()
+    {
+        QFETCH(QByteArray, arrival);
+        QFETCH(QByteArray, start);
+        QFETCH(QByteArray, end);
+        QTEST(shapeDescription(arrivalShape(arrival, start, end)), "shape");
+    }
+
+    // Find as the list runs it: a position's value where the text is a query
+    // ("segment-field(repetition).component=value"), else the text.
+    void find_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("found");
+        const QByteArray adt = "\x0bMSH|^~\\&|LAB||||||ADT^A01|M1\rPID|1||4711^^^A~4712^^^B||M\xc3\xbcller^H\rPID|2||99\r\x1c\r";
+        const QByteArray latin1 = "MSH#$~\\&\rPID#1##4711$A~4712$B##M\xfcller";
+        QTest::newRow("repetition's component") << adt << "PID-3(2).1=4712" << true;
+        QTest::newRow("other repetition's") << adt << "PID-3(1).1=4712" << false;
+        QTest::newRow("any repetition's") << adt << "PID-3.1=4712" << true;
+        QTest::newRow("a repetition whole") << adt << "PID-3=4711^^^A" << true;
+        QTest::newRow("the field whole") << adt << "PID-3=4711^^^A~4712^^^B" << true;
+        QTest::newRow("exactly") << adt << "PID-3=4711" << false;
+        QTest::newRow("second segment, lower case") << adt << "pid-3=99" << true;
+        QTest::newRow("past the repetitions") << adt << "PID-3(3)=" << true;
+        QTest::newRow("MSH-9") << adt << "MSH-9.2=A01" << true;
+        QTest::newRow("MSH-2 unsplit") << adt << "MSH-2=^~\\&" << true;
+        QTest::newRow("UTF-8 value") << adt << "PID-5.1=M\u00fcller" << true;
+        QTest::newRow("Latin-1 value, own separators") << latin1 << "PID-5=M\u00fcller" << true;
+        QTest::newRow("own separators") << latin1 << "PID-3(2).2=B" << true;
+        QTest::newRow("no MSH") << QByteArray("PID|1||9") << "PID-3=9" << false;
+        QTest::newRow("text, case aside") << adt << "adt^a0" << true;
+        QTest::newRow("text as UTF-8") << adt << "M\u00fcLLER" << true;
+        QTest::newRow("text as Latin-1") << latin1 << "m\u00fcller" << true;
+        QTest::newRow("only ASCII letters fold") << adt << "M\u00dcller" << false;
+        for (const char *text : {"PID-0=1", "PID-3", "PID3=1", "PI-3=1", "1ID-3=1", "PID-3(2=1", "PID-3.=1", "PID-3()=1", "PID-3 =1", "PID-12345=1", "PID-03=1"})
+            QTest::newRow(text) << QByteArray(text) << text << true;  // as text, since no query could match without MSH
+    }
+    void find()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        const auto query = parseFieldQuery(text);
+        QTEST(query ? fieldMatches(bytes, *query) : textMatches(bytes, text), "found");
+    }
+
+    // The table view's cells: "segment start, position, start+length".
+    void cells_data()
+    {
+        QTest::addColumn<QByteArray>("message");
+        QTest::addColumn<QString>("cells");
+        QTest::newRow("ADT") << QByteArray("\x0bMSH|^~\\&|A\rPID|1||4711~4712^^^B||M^H\r\x1c\r")
+                             << "1 MSH-1(1).0 4+1, 1 MSH-2(1).0 5+4, 1 MSH-3(1).0 10+1, 12 PID-1(1).0 16+1, 12 PID-3(1).0 19+4, "
+                                "12 PID-3(2).1 24+4, 12 PID-3(2).4 31+1, 12 PID-5(1).1 34+1, 12 PID-5(1).2 36+1";
+        QTest::newRow("own separators") << QByteArray("MSH#$%\\&\nZ1#a$b%c&d") << "0 MSH-1(1).0 3+1, 0 MSH-2(1).0 4+4, 9 Z1-1(1).1 12+1, 9 Z1-1(1).2 14+1, 9 Z1-1(2).0 16+3";
+    }
+    void cells()
+    {
+        QFETCH(QByteArray, message);
+        QStringList got;
+        for (const Hl7Cell &c : hl7Cells(message, *declaredSeparators(message)))
+            got += QStringLiteral("%1 %2-%3(%4).%5 %6+%7").arg(c.segmentStart).arg(c.segment).arg(c.field).arg(c.repetition).arg(c.component).arg(c.start).arg(c.length);
+        QTEST(got.join(QStringLiteral(", ")), "cells");
     }
 
     // An arrival one segment a line, and the HL7 position of each character

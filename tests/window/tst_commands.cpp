@@ -4,8 +4,13 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleOptionGroupBox>
+
+#include <algorithm>
+#include <cmath>
 
 #include "forms/frm_setup.h"
 #include "platform/file_channel.h"
@@ -16,6 +21,17 @@ namespace {
 const QString kInvalidPort = QStringLiteral("The remote port is invalid.\r\nEnter a valid port number.");
 const QString kPortRange =
     QStringLiteral("The remote port number cannot be\r\nless than 0 or greater than 65535.\r\nEnter a valid port number.");
+
+// WCAG 2 contrast ratio of two colours, from their relative luminance.
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 // A window started up on port 2575 that does not listen.
 struct StoppedFixture : WindowFixture {
@@ -156,6 +172,41 @@ private slots:
         control<QPushButton>(d, "cmdSave")->click();
         QCOMPARE(f.port.boxes, QStringList(2, kLogfileNotOpened));
         QCOMPARE(f.settingsFile(), before);
+    }
+
+    // What the operator reads: no frame's caption over what the frame holds,
+    // a status text too long for its box whole in the tooltip, and disabled
+    // settings in both windows at AA contrast, on a background of their own.
+    void textsStayReadable()
+    {
+        WindowFixture f;
+        QVERIFY(f.startAndConnect());
+        f.window->show();
+        for (QGroupBox *frame : f.window->findChildren<QGroupBox *>()) {
+            QStyleOptionGroupBox option;
+            option.initFrom(frame);
+            option.text = frame->title();
+            option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            const QRect caption = frame->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
+            for (QWidget *inside : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                QVERIFY2(!inside->isVisible() || !caption.intersects(inside->geometry()), qPrintable(inside->objectName()));
+        }
+        f.sender.socket.disconnectFromHost();
+        QLineEdit *status = control<QLineEdit>(*f.window, "txtInterfaceStatus");
+        QTRY_COMPARE(status->toolTip(), QStringLiteral("Interface Status\nConnection closed.Waiting for reconnect."));
+        QVERIFY(status->fontMetrics().horizontalAdvance(status->text()) > status->contentsRect().width());
+        control<QPushButton>(*f.window, "cmdStop")->click();
+        control<QAction>(*f.window, "mnuOptionsSetup")->trigger();  // the main window is disabled meanwhile
+        frmSetup &d = f.seam().setup();
+        for (QWidget *shown : {control<QWidget>(*f.window, "txtRemotePort"), control<QWidget>(*f.window, "lblRemotePort"),
+                               control<QWidget>(d, "txtInterfaceName"), control<QWidget>(d, "chkShowCount")}) {
+            const bool box = qobject_cast<QLineEdit *>(shown);
+            const QPalette::ColorRole text = box ? QPalette::Text : QPalette::WindowText, back = box ? QPalette::Base : QPalette::Window;
+            const QPalette &p = shown->palette();
+            QVERIFY2(!shown->isEnabled() && contrast(p.color(QPalette::Disabled, text), p.color(QPalette::Disabled, back)) >= 4.5,
+                     qPrintable(shown->objectName()));
+            QVERIFY(!box || p.color(QPalette::Disabled, back) != p.color(QPalette::Active, back));
+        }
     }
 };
 

@@ -3,7 +3,8 @@
 // operator sees of them.
 #include <QtTest>
 
-#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTableView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "forms/frm_setup.h"
 #include "platform/file_channel.h"
 #include "widgets/qt_operator_port.h"
+#include "widgets/arrival_lines.h"
 #include "widgets/arrival_viewer.h"
 #include "widgets/paced_texts.h"
 #include "feed/receive_area.h"
@@ -218,24 +220,31 @@ private slots:
         QCOMPARE(readBytes(f.file("chosen.txt")), QByteArray("MSH|stored\r\n"));
     }
 
-    // The viewer: one segment a line, positions, the shown text copied and
-    // the exact bytes saved, but never over the program's own files.
+    // The viewer: how the arrival reads, one segment a line, positions with
+    // their HL7 names, hex, the field table, the shown text copied and the
+    // exact bytes saved, but never over the program's own files; Escape closes it.
     void viewerShowsCopiesAndSavesTheArrival()
     {
         WindowFixture f;
         QVERIFY(f.startAndConnect());
-        const QByteArray arrival = "\x0bMSH|^~\\&|\xe9\rPID|1\x1c\r";
+        const QByteArray arrival = "\x0bMSH|^~\\&|\xe9\rPID|1||4711~4712^B||M\xc3\xbcller^Hans\x1c\r";
         QCOMPARE(f.sender.exchange(arrival), kDefaultAck);
         control<ReceivedDataView>(*f.window, "lvwReceiveData")->showRow(0);
-        std::unique_ptr<ArrivalViewer> viewer;
+        QPointer<ArrivalViewer> viewer;
         for (QWidget *window : QApplication::topLevelWidgets()) {
             if (auto *opened = qobject_cast<ArrivalViewer *>(window))
-                viewer.reset(opened);
+                viewer = opened;
         }
-        QVERIFY(viewer);
-        const QString shown = control<QPlainTextEdit>(*viewer, "text")->toPlainText();
-        QCOMPARE(shown, QStringLiteral("<VT>MSH|^~\\&|\u00e9<CR>\nPID|1<FS><CR>"));
-        QCOMPARE(viewer->positionAt(int(shown.indexOf(u"1"))), QStringLiteral("PID-1.1"));
+        QVERIFY(viewer && control<QLabel>(*viewer, "summary")->text().contains(u"read as mixed UTF-8 and ISO 8859-1"));
+        const ArrivalLines *text = control<ArrivalLines>(*viewer, "text");
+        const QString shown = QStringLiteral("<VT>MSH|^~\\&|\u00e9<CR>\nPID|1||4711~4712^B||M\u00fcller^Hans<FS><CR>");
+        QCOMPARE(text->lineText(0) + u'\n' + text->lineText(1), shown);
+        QCOMPARE(viewer->positionAt(arrival.indexOf("M\xc3")), QStringLiteral("PID-5.1 Patient Name, family name"));
+        QCOMPARE(viewer->positionAt(arrival.indexOf("B|")), QStringLiteral("PID-3(2).2 Patient Identifier List, check digit"));
+        QVERIFY(control<ArrivalLines>(*viewer, "hex")->lineText(0).startsWith(u"00000000  0b 4d 53 48 7c"));
+        control<QTabWidget>(*viewer, "views")->setCurrentIndex(2);
+        const QAbstractItemModel *table = control<QTableView>(*viewer, "table")->model();
+        QCOMPARE(table->index(table->rowCount() - 1, 2).data().toString(), QStringLiteral("Patient Name, given name"));
         viewer->copyShownText();
         QCOMPARE(f.port.clipboard, shown);
         QVERIFY(viewer->saveTo(f.file("saved.hl7")));
@@ -246,6 +255,8 @@ private slots:
             QCOMPARE(readBytes(own), before);
         }
         QVERIFY(!viewer->saveTo(f.file("no/such/dir/saved.hl7")));
+        QTest::keyClick(viewer, Qt::Key_Escape);
+        QTRY_VERIFY(!viewer);
     }
 
     void listFollowsNewRowsOnlyFromTheBottom()
