@@ -20,9 +20,12 @@ constexpr int kCachedBytes = 1024 * 1024;
 
 const QString kGone = QStringLiteral("(no longer in the data file as it was stored)");
 
-quint64 digestOf(QByteArrayView line)
+// 32 bits of a hash of the whole line: a changed line is told from its own
+// but for a chance in four billion, and the row stays small.
+quint32 digestOf(QByteArrayView line)
 {
-    return qHash(line, size_t(0x636f7276616e65));
+    const size_t hash = qHash(line, size_t(0x636f7276616e65));
+    return quint32(hash ^ (quint64(hash) >> 32));
 }
 
 enum Shape : quint8 { ContinuesPrevious = 1, ContinuesInNext = 2, SeveralMessages = 4 };
@@ -30,14 +33,13 @@ enum Shape : quint8 { ContinuesPrevious = 1, ContinuesInNext = 2, SeveralMessage
 }  // namespace
 
 struct ReceivedDataModel::Row {
-    qint64 offset = -1;  // of its line in the data file
+    qint64 offset = -1;  // of its line in the data file; -1: its first bytes are kept instead
     qint64 receivedMs = 0;
-    quint64 digest = 0;  // of the whole line, as written
+    quint32 digest = 0;  // of the whole line, as written
     qint32 number = 0;   // 0 while the row is empty
     qint32 length = 0;
     quint16 file = 0;  // in m_files
     quint8 shape = 0;
-    QByteArray kept;  // only where the line cannot be read back
 };
 
 // A data file rows went to: kept open for the newest ones; rows numbered
@@ -114,7 +116,7 @@ void ReceivedDataModel::setRowArrival(int row, qint32 number, QByteArrayView byt
                      | (shape.messages > 1 ? SeveralMessages : 0));
     const FileIdentity identity = dataFile.identity();
     if (offset < 0 || !identity.isFile()) {
-        r.kept = bytes.first(qMin(bytes.size(), kKept)).toByteArray();
+        m_kept[row] = bytes.first(qMin(bytes.size(), kKept)).toByteArray();
     } else {
         r.offset = offset;
         r.digest = digestOf(bytes);
@@ -144,7 +146,8 @@ ReceivedDataModel::Lookup ReceivedDataModel::lookUp(int index, qsizetype maxByte
     if (row.number == 0)
         return Lookup::Empty;
     if (row.offset < 0) {
-        bytes = row.kept.first(qMin(row.kept.size(), maxBytes));
+        const QByteArray &kept = m_kept.at(index);
+        bytes = kept.first(qMin(kept.size(), maxBytes));
         return Lookup::Kept;
     }
     const KeptFile &file = m_files[row.file];
@@ -237,10 +240,10 @@ ArrivalRecord ReceivedDataModel::arrival(int row) const
                              .arg(m_files[r.file].path);
         break;
     case Lookup::Kept:
-        if (r.kept.size() < r.length)
+        if (record.bytes.size() < r.length)
             record.problem = QStringLiteral("The data file cannot give arrivals back (it is not a regular file); "
                                             "only the first %1 bytes were kept.")
-                                 .arg(r.kept.size());
+                                 .arg(record.bytes.size());
         break;
     case Lookup::Found: break;
     }
@@ -259,6 +262,7 @@ void ReceivedDataModel::clear()
     beginResetModel();
     std::deque<Row>().swap(m_rows);
     m_heads.clear();
+    m_kept = {};
     // The files stay kept: the next arrivals go on into them.
     endResetModel();
     ::malloc_trim(0);  // the rows' memory goes back to the system, not only to the heap

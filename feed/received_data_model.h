@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class FileChannel;
@@ -26,7 +27,7 @@ struct ArrivalRecord {
 
 // The rows of the received-data list: one per arrival, one column, "Data
 // In". A row keeps only where its bytes went (which file, the offset and
-// length of its line and a digest of it, about 60 bytes in all), so the list
+// length of its line and a digest of it, 32 bytes), so the list
 // costs the same however large the arrivals are.
 //
 // A row reads its bytes back from the file they were written to, kept open
@@ -92,5 +93,6 @@ private:
     std::deque<Row> m_rows;
     std::vector<KeptFile> m_files;
     mutable QCache<int, QByteArray> m_heads;  // rows' first bytes, newest and lately read
+    std::unordered_map<int, QByteArray> m_kept;  // the first bytes of rows that cannot be read back
     QByteArray m_start, m_end;
 };

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots in a real X window (Xvfb with a window manager, so windows have
 # their title bars): the main window after the example messages arrived, the
-# viewer of the first, opened by a double click, and the setup dialog over
-# the stopped main window, as an operator sees them: build/screenshots/*.png,
-# or in the folder SHOTS names. With --readme the main window's picture also
+# viewer of the first, opened by a double click, as text, hex and table, and
+# the setup dialog over the stopped main window, as an operator sees them:
+# build/screenshots/*.png, or in the folder SHOTS names. With --readme the main window's picture also
 # replaces docs/main-window.png.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,6 +49,11 @@ shoot main
 xdotool mousemove --window "$window" 200 300 click --repeat 2 --delay 100 1
 timeout 20 xdotool search --sync --name "^Arrival 1" >/dev/null
 shoot viewer
+# Its other two views, by their keys: Hex and Table.
+xdotool key alt+h
+shoot viewer-hex
+xdotool key alt+b
+shoot viewer-table
 # Setup is offered only while the interface is stopped: File's first active
 # item is Stop Interface, Setup is the last of Options.
 viewer=$(xdotool search --name '^Arrival' | head -n 1 || true)

@@ -192,7 +192,8 @@ void ReceivedDataView::paintEvent(QPaintEvent *)
         const bool current = row == m_current;
         if (current)
             painter.fillRect(line, palette().brush(hasFocus() ? QPalette::Active : QPalette::Inactive, QPalette::Highlight));
-        const QColor text = palette().color(current ? QPalette::HighlightedText : QPalette::Text);
+        // Readable also while the window is disabled (the setup dialog open over it).
+        const QColor text = palette().color(QPalette::Active, current ? QPalette::HighlightedText : QPalette::Text);
         const ReceivedDataModel::Shown shown = m_model->shown(row);
         RowPainter out(painter, line.adjusted(4, 0, -4, 0), text);
         for (const QString &note : shown.framingNotes())
