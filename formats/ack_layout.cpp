@@ -50,7 +50,9 @@ AckParts ackParts(const AckSources &sources)
 
 QByteArray tailWithControlId(const AckParts &parts, QByteArrayView controlId)
 {
-    QByteArray tail = parts.tailBeforeId;
+    QByteArray tail;
+    tail.reserve(parts.tailBeforeId.size() + controlId.size() + parts.tailAfterId.size() + 16);
+    tail += parts.tailBeforeId;
     const QByteArray framing = parts.startCharacters + parts.endCharacters + "\r\n";
     for (const char byte : controlId) {
         if (byte == parts.msaSeparator)

@@ -44,10 +44,11 @@ bool frmInterface::receiveMessages(qint16 Index)
         arrivalFailedOtherwise(failure);
         return true;
     }
-    // The answers of one read go out together, each after its message is stored.
+    // The answers of one read go out together, each after its message is
+    // stored; a read of one message answers at once.
     QByteArray answers;
     for (const FramedUnit &unit : units) {
-        Arrival arrival{unit.bytes, true, false, {}, &answers};
+        Arrival arrival{unit.bytes, true, false, {}, units.size() > 1 ? &answers : nullptr};
         if (unit.kind == FramedUnit::Kind::Message) {
             // An acknowledgement is never answered: two receivers would answer each other forever.
             arrival.answered = !mshField(unit.bytes, 9).startsWith("ACK");
