@@ -122,7 +122,7 @@ private slots:
         RowFinder finder(model);
         QSignalSpy found(&finder, &RowFinder::found), progress(&finder, &RowFinder::progress), none(&finder, &RowFinder::notFound);
         const QList<std::tuple<QString, int, bool, int>> searches = {  // query, from, forward, row found
-            {"PID-3(1).1=70007", -1, true, 10001}, {"pid-3=19999", 19999, true, 19999}, {"NAME150", 0, false, 15099}};
+            {"PID-3(1).1=70007", 15000, true, 10001}, {"pid-3=19999", 19999, true, 19999}, {"NAME150", 0, false, 15099}};
         for (const auto &[query, from, forward, row] : searches) {
             finder.find(query, from, forward);
             QVERIFY(found.wait(20000));
