@@ -103,7 +103,7 @@ int ReceivedDataModel::appendEmptyRow(const QDateTime &received)
     return row;
 }
 
-void ReceivedDataModel::setRowArrival(int row, qint32 number, QByteArrayView bytes, const FileChannel &dataFile,
+void ReceivedDataModel::setRowArrival(int row, qint32 number, const QByteArray &bytes, const FileChannel &dataFile,
                                       qint64 offset)
 {
     if (row < 0 || size_t(row) >= m_rows.size())
@@ -116,7 +116,7 @@ void ReceivedDataModel::setRowArrival(int row, qint32 number, QByteArrayView byt
                      | (shape.messages > 1 ? SeveralMessages : 0));
     const FileIdentity identity = dataFile.identity();
     if (offset < 0 || !identity.isFile()) {
-        m_kept[row] = bytes.first(qMin(bytes.size(), kKept)).toByteArray();
+        m_kept[row] = bytes.first(qMin(bytes.size(), kKept));
     } else {
         r.offset = offset;
         r.digest = digestOf(bytes);
@@ -131,8 +131,10 @@ void ReceivedDataModel::setRowArrival(int row, qint32 number, QByteArrayView byt
         }
         file->end = offset + bytes.size() + 2;
         r.file = quint16(m_files.rend() - file - 1);
+        // A short arrival is shared rather than copied, unless it holds on to much more memory than it uses.
         const qsizetype head = qMin(bytes.size(), kShownBytes);
-        m_heads.insert(row, new QByteArray(bytes.first(head).toByteArray()), int(head) + 64);
+        const bool shared = head == bytes.size() && bytes.capacity() <= 2 * head + 64;
+        m_heads.insert(row, new QByteArray(shared ? bytes : bytes.first(head)), int(head) + 64);
     }
     const QModelIndex cell = index(row, 0);
     emit dataChanged(cell, cell, {Qt::DisplayRole});

@@ -61,7 +61,7 @@ public:
     int appendEmptyRow(const QDateTime &received);
     // Fills a row: the arrival's count and bytes, and where its line went in
     // the data file the channel appends to (offset -1: it cannot be read back).
-    void setRowArrival(int row, qint32 number, QByteArrayView bytes, const FileChannel &dataFile, qint64 offset);
+    void setRowArrival(int row, qint32 number, const QByteArray &bytes, const FileChannel &dataFile, qint64 offset);
 
     // What a row shows: its first bytes (at most kShownBytes) and how the
     // arrival stands to the framing, or why it cannot be shown.

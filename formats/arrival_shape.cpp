@@ -1,5 +1,7 @@
 #include "formats/arrival_shape.h"
 
+#include "formats/byte_search.h"
+
 #include <QStringList>
 
 ArrivalShape arrivalShape(QByteArrayView arrival, QByteArrayView start, QByteArrayView end)
@@ -13,8 +15,8 @@ ArrivalShape arrivalShape(QByteArrayView arrival, QByteArrayView start, QByteArr
     }
     // As the framer reads them: a start, then the first end after it.
     for (qsizetype at = 0;;) {
-        const qsizetype first = start.isEmpty() ? at : arrival.indexOf(start, at);
-        const qsizetype last = first < 0 ? -1 : arrival.indexOf(end, first + start.size());
+        const qsizetype first = start.isEmpty() ? at : findBytes(arrival, start, at);
+        const qsizetype last = first < 0 ? -1 : findBytes(arrival, end, first + start.size());
         if (last < 0)
             return shape;
         ++shape.messages;

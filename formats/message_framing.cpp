@@ -1,5 +1,7 @@
 #include "formats/message_framing.h"
 
+#include "formats/byte_search.h"
+
 namespace {
 
 // A part of the bytes, shared rather than copied when it is all of them.
@@ -37,7 +39,7 @@ QList<FramedUnit> MessageFramer::take(const QByteArray &bytes, QByteArrayView st
     while (at < data.size()) {
         if (m_outsideToEnd || !m_inMessage) {
             const QByteArrayView sought = m_outsideToEnd ? end : start;
-            const qsizetype found = sought.isEmpty() ? at : data.indexOf(sought, at);
+            const qsizetype found = sought.isEmpty() ? at : findBytes(data, sought, at);
             if (found < 0) {
                 const qsizetype kept = m_outsideToEnd ? 0 : startPrefixAtEnd(QByteArrayView(data).sliced(at), start);
                 if (data.size() - kept > at)
@@ -56,7 +58,7 @@ QList<FramedUnit> MessageFramer::take(const QByteArray &bytes, QByteArrayView st
             continue;
         }
         // In a message that begins at `at`.
-        const qsizetype found = data.indexOf(end, qMax(searchFrom, at + start.size()));
+        const qsizetype found = findBytes(data, end, qMax(searchFrom, at + start.size()));
         if (found < 0) {
             if (data.size() - at > kMostMessage) {
                 units.append({FramedUnit::Kind::CutShort, piece(data, at, data.size())});
