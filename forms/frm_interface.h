@@ -10,7 +10,7 @@
 //
 // Its public face is what events and the operator call; controls and state
 // are its own. Tests reach the few internals they must through InterfaceSeam
-// (interface_seam.h) and find controls by object name.
+// (kept with the tests, the one friend) and find controls by object name.
 //
 // Widths follow the prefixes: int… is qint16, lng… is qint32.
 
