@@ -131,10 +131,7 @@ void ReceivedDataModel::setRowArrival(int row, qint32 number, const QByteArray &
         }
         file->end = offset + bytes.size() + 2;
         r.file = quint16(m_files.rend() - file - 1);
-        // A short arrival is shared rather than copied, unless it holds on to much more memory than it uses.
-        const qsizetype head = qMin(bytes.size(), kShownBytes);
-        const bool shared = head == bytes.size() && bytes.capacity() <= 2 * head + 64;
-        m_heads.insert(row, new QByteArray(shared ? bytes : bytes.first(head)), int(head) + 64);
+        cacheHead(row, bytes);
     }
     const QModelIndex cell = index(row, 0);
     emit dataChanged(cell, cell, {Qt::DisplayRole});
@@ -177,10 +174,18 @@ ReceivedDataModel::Lookup ReceivedDataModel::lookUp(int index, qsizetype maxByte
     } catch (const Failure &) {
         return Lookup::Gone;
     }
-    const qsizetype head = qMin<qsizetype>(bytes.size(), kShownBytes);
-    m_heads.insert(index, new QByteArray(bytes.first(head)), int(head) + 64);
+    cacheHead(index, bytes);
     bytes.truncate(qMin(bytes.size(), maxBytes));
     return Lookup::Found;
+}
+
+// A short line is shared rather than copied, unless it holds on to much more
+// memory than it uses.
+void ReceivedDataModel::cacheHead(int row, const QByteArray &bytes) const
+{
+    const qsizetype head = qMin(bytes.size(), kShownBytes);
+    const bool shared = head == bytes.size() && bytes.capacity() <= 2 * head + 64;
+    m_heads.insert(row, new QByteArray(shared ? bytes : bytes.first(head)), int(head) + 64);
 }
 
 QStringList ReceivedDataModel::Shown::framingNotes() const

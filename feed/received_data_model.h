@@ -89,6 +89,7 @@ private:
     struct KeptFile;
     enum class Lookup { Found, Empty, Kept, Gone };
     Lookup lookUp(int index, qsizetype maxBytes, QByteArray &bytes) const;
+    void cacheHead(int row, const QByteArray &bytes) const;
 
     std::deque<Row> m_rows;
     std::vector<KeptFile> m_files;

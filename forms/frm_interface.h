@@ -119,7 +119,7 @@ private:
         QByteArray bytes;
         bool taken = false;    // an arrival's bytes are taken from the socket once its row is there
         bool answered = true;  // outside bytes, a cut-short message and an acknowledgement are not
-        std::optional<QByteArray> controlId;  // a message's own, for MSA-2
+        std::optional<QByteArrayView> controlId;  // a message's own, for MSA-2, within `bytes`
         QByteArray *heldAnswers = nullptr;    // where its answer waits to go out with others
     };
     bool receiveMessages(qint16 Index);

@@ -51,8 +51,8 @@ bool frmInterface::receiveMessages(qint16 Index)
         Arrival arrival{unit.bytes, true, false, {}, units.size() > 1 ? &answers : nullptr};
         if (unit.kind == FramedUnit::Kind::Message) {
             // An acknowledgement is never answered: two receivers would answer each other forever.
-            arrival.answered = !mshField(unit.bytes, 9).startsWith("ACK");
-            arrival.controlId = mshField(unit.bytes, 10).toByteArray();
+            arrival.answered = !mshField(arrival.bytes, 9).startsWith("ACK");
+            arrival.controlId = mshField(arrival.bytes, 10);
         }
         receive(Index, arrival);
         // A failure that dropped the connection drops what it sent after.
@@ -147,7 +147,7 @@ void frmInterface::storeAndAcknowledge(qint16 index, const Arrival &arrival, int
     receivedData->setRowArrival(row, lngItemCount, arrival.bytes, m_dataFile, offset);
     lngTempCounter = checkedAdd<qint32>(lngTempCounter, 1);
     if (arrival.answered) {
-        PrepareAck(arrival.controlId ? std::optional<QByteArrayView>(*arrival.controlId) : std::nullopt);
+        PrepareAck(arrival.controlId);
         m_pacedTexts->showVisible(txtSendData, strSend2);
         if (arrival.heldAnswers)
             *arrival.heldAnswers += strSend2;

@@ -239,7 +239,7 @@ std::shared_ptr<ReadBack> FileChannel::readBack() const
         return nullptr;
     // The file as this channel has it open, whatever its name is by now.
     const int fd = ::open(QByteArray("/proc/self/fd/" + QByteArray::number(m_fd)).constData(), O_RDONLY | O_CLOEXEC);
-    return fd < 0 ? nullptr : std::shared_ptr<ReadBack>(new ReadBack(fd, m_identity));
+    return fd < 0 ? nullptr : std::make_shared<ReadBack>(fd);
 }
 
 ReadBack::~ReadBack()
@@ -326,20 +326,20 @@ qint64 FileChannel::writeLine(QByteArrayView text)
         abandon();
         raise(err::BadFileNumber);
     }
-    const bool lines = m_mode == Mode::Append && S_ISREG(status.st_mode);
+    const bool regular = m_mode == Mode::Append && S_ISREG(status.st_mode);
     // Another writer's line cut short would glue this one onto it: a new line is begun first.
-    const bool newLine = lines && status.st_size > 0 && status.st_size != m_lineEnd && !endsWithLineEnd(status.st_size);
+    const bool newLine = regular && status.st_size > 0 && status.st_size != m_lineEnd && !endsWithLineEnd(status.st_size);
     const QByteArrayView parts[] = {newLine ? QByteArrayView("\r\n") : QByteArrayView(), text, "\r\n"};
     const qsizetype written = writeAll(parts);
     const qsizetype whole = parts[0].size() + text.size() + 2;
     if (written == whole) {
         // Appending leaves the position after this write's own bytes, wherever
         // other writers' lines went meanwhile.
-        m_lineEnd = lines ? ::lseek(m_fd, 0, SEEK_CUR) : -1;
+        m_lineEnd = regular ? ::lseek(m_fd, 0, SEEK_CUR) : -1;
         return m_lineEnd < 0 ? -1 : m_lineEnd - text.size() - 2;
     }
     const int error = errno;
-    if (lines)
+    if (regular)
         takeBack(written);
     m_lineEnd = -1;
     throw failureFromErrno(error);

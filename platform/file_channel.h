@@ -10,14 +10,6 @@
 #include <memory>
 #include <span>
 
-// One sequential text file, either open or closed, used the way the program's
-// channels are: open for input, for appending or for writing; read items; write
-// lines ending CR LF. Bytes in, bytes out: one character is one byte.
-//
-// Failures are numbered: opening an open channel is 55, writing to a closed one
-// is 52, reading past the end is 62; operating-system errors map to 53, 61, 67,
-// 70, 75 or 76. Opening never waits: a FIFO, a folder or a socket is refused
-// (75) rather than blocking the program until some other process opens it.
 // Which file on disk: the same whatever it is named or moved to.
 struct FileIdentity {
     quint64 device = 0;
@@ -32,7 +24,7 @@ struct FileIdentity {
 // is kept. Reading from several threads at once is safe.
 class ReadBack {
 public:
-    ReadBack(int fd, FileIdentity identity) : m_fd(fd), m_identity(identity) {}
+    explicit ReadBack(int fd) : m_fd(fd) {}
     ReadBack(const ReadBack &) = delete;
     ReadBack &operator=(const ReadBack &) = delete;
     ~ReadBack();
@@ -40,13 +32,19 @@ public:
     // Up to `length` bytes from `offset`, fewer where the file ends sooner;
     // a file that cannot be read raises its failure, as a channel does.
     QByteArray read(qint64 offset, qsizetype length) const;
-    FileIdentity identity() const { return m_identity; }
 
 private:
     int m_fd;
-    FileIdentity m_identity;
 };
 
+// One sequential text file, either open or closed, used the way the program's
+// channels are: open for input, for appending or for writing; read items; write
+// lines ending CR LF. Bytes in, bytes out: one character is one byte.
+//
+// Failures are numbered: opening an open channel is 55, writing to a closed one
+// is 52, reading past the end is 62; operating-system errors map to 53, 61, 67,
+// 70, 75 or 76. Opening never waits: a FIFO, a folder or a socket is refused
+// (75) rather than blocking the program until some other process opens it.
 class FileChannel {
 public:
     FileChannel() = default;
@@ -123,7 +121,6 @@ bool sameFile(const QString &first, const QString &second);
 // FIFO, a device or a folder is failure 75, and nothing waits for one);
 // failures carry the numbers above, a full disk 61.
 void writeWholeFile(const QString &path, QByteArrayView bytes);
-
 
 // The items of a file's content: one per line (a line ends at CR LF, LF or CR),
 // an empty line an empty item, blanks and tabs at the start of an item dropped.

@@ -95,6 +95,22 @@ int listeningSocket(quint16 port)
     return fd;
 }
 
+// The one send loop: hands bytes to the network until it takes no more;
+// `sent` tells how many it took. Gives a failure's errno, 0 otherwise.
+int sendNow(int fd, QByteArrayView bytes, qsizetype &sent)
+{
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.data() + sent, size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (n >= 0)
+            sent += n;
+        else if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return 0;
+        else if (errno != EINTR)
+            return errno;
+    }
+    return 0;
+}
+
 // What one data-arrival event takes from the network at the most. A sender
 // that streams faster than the window works still gets its answers, and the
 // window stays responsive, because each event ends after this much.
@@ -372,28 +388,25 @@ void SocketSet::SendData(qint16 index, QByteArrayView data)
     Element &e = element(index);
     if (e.state != State::Connected)
         raiseSocket(err::SocketWrongState);
-    e.outgoing.append(data);
+    // The usual case, nothing waiting before it: the answer goes to the
+    // network from where it is, and only what the network leaves is kept.
+    qsizetype sent = 0;
+    if (e.outgoing.isEmpty()) {
+        if (const int error = sendNow(e.fd, data, sent))
+            raiseSocket(socketNumberOf(error));
+    }
+    e.outgoing.append(data.sliced(sent));
     if (const int error = sendWaiting(e))
         raiseSocket(socketNumberOf(error));
 }
 
-// The one send loop: hands what waits to the network until it takes no
-// more. What is left goes when the socket can take it again; meanwhile, past
-// the bound, nothing more is read from the peer. Gives a failure's errno.
+// What waits goes to the network until it takes no more; what is left goes
+// when the socket can take it again, and meanwhile, past the bound, nothing
+// more is read from the peer. Gives a failure's errno.
 int SocketSet::sendWaiting(Element &e)
 {
     qsizetype sent = 0;
-    int error = 0;
-    while (sent < e.outgoing.size()) {
-        const ssize_t n = ::send(e.fd, e.outgoing.constData() + sent, size_t(e.outgoing.size() - sent), MSG_NOSIGNAL);
-        if (n >= 0)
-            sent += n;
-        else if (errno != EINTR) {
-            if (errno != EAGAIN && errno != EWOULDBLOCK)
-                error = errno;
-            break;
-        }
-    }
+    const int error = sendNow(e.fd, e.outgoing, sent);
     e.outgoing.remove(0, sent);
     if (error != 0)
         e.outgoing.clear();

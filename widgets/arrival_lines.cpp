@@ -27,12 +27,13 @@ qsizetype segmentEnd(const QByteArray &bytes, qsizetype start)
 
 }  // namespace
 
-ArrivalLines::ArrivalLines(QByteArray bytes, QWidget *parent) : QAbstractScrollArea(parent), m_bytes(std::move(bytes))
+ArrivalLines::ArrivalLines(QByteArray bytes, Mode mode, QWidget *parent)
+    : QAbstractScrollArea(parent), m_bytes(std::move(bytes)), m_mode(mode)
 {
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     setBackgroundRole(QPalette::Base);
     viewport()->setMouseTracking(true);
-    for (qsizetype start = 0; start < m_bytes.size(); ++m_segments) {
+    for (qsizetype start = 0; m_mode == Mode::Text && start < m_bytes.size(); ++m_segments) {
         if (m_segments % kIndexStep == 0)
             m_everyNth.push_back(start);
         const qsizetype end = segmentEnd(m_bytes, start);
@@ -40,15 +41,6 @@ ArrivalLines::ArrivalLines(QByteArray bytes, QWidget *parent) : QAbstractScrollA
         start = end;
     }
     updateScrollRanges();
-}
-
-void ArrivalLines::setMode(Mode mode)
-{
-    m_mode = mode;
-    updateScrollRanges();
-    verticalScrollBar()->setValue(0);
-    horizontalScrollBar()->setValue(0);
-    viewport()->update();
 }
 
 int ArrivalLines::lineCount() const
@@ -118,8 +110,7 @@ void ArrivalLines::paintText(QPainter &painter, int line, int top, int firstColu
             out.skip(int(run.text.size()) * charWidth());
             continue;
         }
-        const bool marked = run.kind == VisibleRun::Kind::Name || run.kind == VisibleRun::Kind::Escape;
-        if (!out.draw(run.text, marked ? RowPainter::Marked : run.kind == VisibleRun::Kind::Utf8 ? RowPainter::Decoded : RowPainter::Plain))
+        if (!out.draw(run))
             break;
     }
 }

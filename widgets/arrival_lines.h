@@ -17,10 +17,8 @@ class ArrivalLines final : public QAbstractScrollArea {
 public:
     enum class Mode { Text, Hex };
 
-    explicit ArrivalLines(QByteArray bytes, QWidget *parent = nullptr);
+    ArrivalLines(QByteArray bytes, Mode mode, QWidget *parent = nullptr);
 
-    void setMode(Mode mode);
-    Mode mode() const { return m_mode; }
     int lineCount() const;
     // The text of a line as shown (text mode: visibleText of its segment).
     QString lineText(int line) const;
@@ -48,8 +46,8 @@ private:
     void paintText(QPainter &painter, int line, int top, int firstColumn, int columns) const;
 
     QByteArray m_bytes;
-    std::vector<qsizetype> m_everyNth;  // where lines 0, N, 2N, … start
+    std::vector<qsizetype> m_everyNth;  // text: where lines 0, N, 2N, … start
     int m_segments = 0;
     int m_widestText = 0;  // in characters
-    Mode m_mode = Mode::Text;
+    Mode m_mode;
 };

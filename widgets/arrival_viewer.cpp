@@ -106,8 +106,7 @@ ArrivalViewer::ArrivalViewer(ArrivalRecord arrival, OperatorPort &port, SaveGuar
     m_views = new QTabWidget;
     m_views->setObjectName(QStringLiteral("views"));
     for (const ArrivalLines::Mode mode : {ArrivalLines::Mode::Text, ArrivalLines::Mode::Hex}) {
-        auto *lines = new ArrivalLines(m_arrival.bytes);
-        lines->setMode(mode);
+        auto *lines = new ArrivalLines(m_arrival.bytes, mode);
         lines->setObjectName(mode == ArrivalLines::Mode::Text ? QStringLiteral("text") : QStringLiteral("hex"));
         connect(lines, &ArrivalLines::hovered, this, &ArrivalViewer::showPosition);
         m_views->addTab(lines, mode == ArrivalLines::Mode::Text ? QStringLiteral("&Text") : QStringLiteral("&Hex"));

@@ -203,8 +203,7 @@ void ReceivedDataView::paintEvent(QPaintEvent *)
             continue;
         }
         for (const VisibleRun &run : visibleRuns(shown.bytes, fits)) {
-            const bool marked = run.kind == VisibleRun::Kind::Name || run.kind == VisibleRun::Kind::Escape;
-            if (!out.draw(run.text, marked ? RowPainter::Marked : run.kind == VisibleRun::Kind::Utf8 ? RowPainter::Decoded : RowPainter::Plain))
+            if (!out.draw(run))
                 break;
         }
         if (shown.bytes.size() < shown.length)

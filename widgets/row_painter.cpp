@@ -47,3 +47,14 @@ bool RowPainter::draw(const QString &piece, Style style)
     m_x += width;
     return fits;
 }
+
+bool RowPainter::draw(const VisibleRun &run)
+{
+    switch (run.kind) {
+    case VisibleRun::Kind::Name:
+    case VisibleRun::Kind::Escape: return draw(run.text, Marked);
+    case VisibleRun::Kind::Utf8: return draw(run.text, Decoded);
+    case VisibleRun::Kind::Plain: break;
+    }
+    return draw(run.text, Plain);
+}

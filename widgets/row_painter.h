@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QString>
 
+#include "formats/visible_text.h"
+
 class QPainter;
 
 // Draws a line of shown bytes piece by piece, left to right: plain text;
@@ -23,6 +25,8 @@ public:
     // Draws a piece after those before it; false once the cell is full, the
     // piece that did not fit cut with "…".
     bool draw(const QString &piece, Style style);
+    // A run of shown bytes in the style of its kind.
+    bool draw(const VisibleRun &run);
     // Moves on by `width` without drawing: a piece left of a scrolled view.
     void skip(int width) { m_x += width; }
 
